@@ -1,0 +1,48 @@
+// Modal dialogs built from template data: the About/Preferences dialog runs here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gw::platform {
+
+// One control of a dialog template; positions in dialog units.
+struct DialogControl {
+  enum class Kind { StaticText, GroupBox, AutoCheckBox, DefaultPushButton };
+  int id = 0;
+  Kind kind = Kind::StaticText;
+  std::string text;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct DialogTemplate {
+  std::string caption;
+  std::string fontName;
+  int pointSize = 8;
+  int width = 0, height = 0;
+  std::vector<DialogControl> controls;
+};
+
+// The dialog procedure's view of the running dialog.
+class DialogHandle {
+ public:
+  virtual ~DialogHandle() = default;
+  virtual void setItemText(int id, const std::string& text) = 0;
+  virtual void setChecked(int id, bool checked) = 0;
+  virtual bool isChecked(int id) const = 0;
+  virtual void end(int result) = 0;
+};
+
+struct DialogProcedure {
+  std::function<void(DialogHandle&)> initDialog;
+  // A command from a control (id), or 2 for cancel (Escape, close box).
+  std::function<void(DialogHandle&, int id)> command;
+};
+
+// Thread: host UI thread. Returns the id passed to end(), or -1 when no display is
+// reachable or the dialog cannot be created.
+int runModalDialog(std::uintptr_t owner, const DialogTemplate& dialog, const DialogProcedure& proc);
+
+}  // namespace gw::platform

@@ -1,0 +1,20 @@
+// Per-user preferences: 32-bit integers by name, in
+// $XDG_CONFIG_HOME/com.tarnwell.glimmerwick/preferences (default ~/.config) as name=value
+// lines, written atomically. Missing, unreadable or malformed content yields the default.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace gw::platform {
+
+constexpr std::string_view kAppId = "com.tarnwell.glimmerwick";
+
+std::int32_t readPreference(std::string_view name, std::int32_t defaultValue);
+// Failures are ignored, as a registry write's would be.
+void writePreference(std::string_view name, std::int32_t value);
+// The file the two functions use (for tests and messages).
+std::string preferencesPath();
+
+}  // namespace gw::platform

@@ -1,0 +1,30 @@
+// Operating-system services the module needs outside the editor: the processor check,
+// user-visible error boxes and the OS error text. One implementation per OS below
+// platform/; nothing else in the tree includes an OS header.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace gw::platform {
+
+// True when the processor reports SSE2 (CPUID leaf 1, EDX bit 26). A processor without
+// the CPUID instruction counts as lacking SSE2.
+bool cpuHasSse2();
+
+enum class MessageIcon { None, Warning };
+
+// Shows a modal message box without owner and with an OK button, and always writes the
+// same text to standard error. Thread: any (blocks the caller until dismissed).
+void showMessageBox(std::string_view text, std::string_view caption, MessageIcon icon);
+
+// Tests replace where message boxes go (text, caption); an empty function restores the
+// real box. Thread: any; the sink is process-wide.
+using MessageSink = std::function<void(std::string_view text, std::string_view caption)>;
+void setMessageSink(MessageSink sink);
+
+// The OS's text for its last error code, at most 300 characters.
+std::string lastErrorText();
+
+}  // namespace gw::platform
