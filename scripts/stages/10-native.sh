@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Native build with every unit, module and GUI test (GUI tests start their own Xvfb).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+scripts/install-deps build editor gui
+scripts/build build
+cd build
+ctest --output-on-failure -j 2 --timeout 600
