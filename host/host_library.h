@@ -3,6 +3,7 @@
 // host does, and records every callback an instance makes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -73,6 +74,9 @@ class Plugin {
   std::string effectName();
   std::string vendorString();
   std::string productString();
+  // effGetOutputProperties / effGetInputProperties; false when the module declines.
+  bool outputProperties(std::int32_t pin, vst::VstPinProperties& properties);
+  bool inputProperties(std::int32_t pin, vst::VstPinProperties& properties);
 
   // effMainsChanged with 1 / 0.
   void resume();
@@ -86,24 +90,33 @@ class Plugin {
     std::int32_t deltaFrames = 0;
   };
   vst::IntPtr sendMidi(const std::vector<MidiEvent>& events);
-  // processReplacing into two output buffers of `frames` samples.
+  // processReplacing into two output buffers of `frames` samples (zeroed first; extra
+  // pins the module declares get scratch buffers).
   void process(float* left, float* right, std::int32_t frames);
 
   std::vector<CallbackRecord> callbacks() const;
   void clearCallbacks();
+  std::size_t countCallbacks(std::int32_t opcode) const;
 
  private:
   Plugin() = default;
   static vst::IntPtr VSTCALLBACK hostCallback(vst::AEffect* effect, std::int32_t opcode,
-                                               std::int32_t index, vst::IntPtr value, void* ptr,
-                                               float opt);
+                                              std::int32_t index, vst::IntPtr value, void* ptr,
+                                              float opt);
   vst::IntPtr answer(std::int32_t opcode, std::int32_t index, vst::IntPtr value, void* ptr,
                      float opt);
+  std::string textFrom(std::int32_t opcode, std::int32_t index = 0, vst::IntPtr value = 0);
 
   vst::AEffect* effect_ = nullptr;
   HostOptions options_;
   mutable std::mutex mutex_;
   std::vector<CallbackRecord> records_;
+  // Reused between calls so that steady rendering does not allocate.
+  std::vector<vst::VstMidiEvent> midiEvents_;
+  std::vector<void*> eventList_;
+  std::vector<std::vector<float>> scratch_;
+  std::vector<float*> inputPointers_;
+  std::vector<float*> outputPointers_;
 };
 
 }  // namespace gw::host
