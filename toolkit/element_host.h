@@ -1,0 +1,74 @@
+// The part of the render window that the element tree talks to: it owns the elements,
+// the root group, the display records and the dispatcher, and holds the hover and edit
+// state that the UI thread writes and the render thread reads.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "toolkit/parameter_dispatcher.h"
+#include "toolkit/parameter_port.h"
+#include "toolkit/ui_element.h"
+
+namespace TW {
+class Group;
+}
+
+namespace gw {
+
+class ElementHost {
+ public:
+  // pending outlives the host: whoever calls parameterChanged keeps appending to it.
+  ElementHost(ParameterPort& port, PendingChanges& pending);
+  ~ElementHost();
+  ElementHost(const ElementHost&) = delete;
+  ElementHost& operator=(const ElementHost&) = delete;
+
+  // Thread: UI, while the tree is built. Constructs an element owned by this host.
+  template <class T, class... Args>
+  T& create(Args&&... args) {
+    auto element = std::make_unique<T>(*this, std::forward<Args>(args)...);
+    T& ref = *element;
+    elements_.push_back(std::move(element));
+    return ref;
+  }
+
+  ParameterPort& port() const { return port_; }
+  const ParameterDisplayRecord& displayRecord(int index) const { return records_[index]; }
+  ParameterDispatcher& dispatcher() { return dispatcher_; }
+  TW::Group& root() const { return *root_; }
+  const std::vector<std::unique_ptr<TW::UIElement>>& elements() const { return elements_; }
+
+  // -1: nothing; a parameter index; or a button's negative command id.
+  std::atomic<std::int32_t>& hoverParam() { return hoverParam_; }
+  // The parameter whose edit gesture is open with the host, -1 for none.
+  std::atomic<std::int32_t>& activeParam() { return activeParam_; }
+  std::atomic<TW::UIElement*>& hovered() { return hovered_; }
+  std::atomic<TW::UIElement*>& tooltipAnchor() { return tooltipAnchor_; }
+  // Texts for the status indices -2, -3, …; may be null.
+  const char* const* statusStrings() const { return statusStrings_; }
+  int statusStringCount() const { return statusStringCount_; }
+  void setStatusStrings(const char* const* strings, int count) {
+    statusStrings_ = strings;
+    statusStringCount_ = count;
+  }
+
+ private:
+  ParameterPort& port_;
+  std::array<ParameterDisplayRecord, kParameterCount> records_;
+  ParameterDispatcher dispatcher_;
+  std::vector<std::unique_ptr<TW::UIElement>> elements_;
+  TW::Group* root_ = nullptr;
+  std::atomic<std::int32_t> hoverParam_{-1};
+  std::atomic<std::int32_t> activeParam_{-1};
+  std::atomic<TW::UIElement*> hovered_{nullptr};
+  std::atomic<TW::UIElement*> tooltipAnchor_{nullptr};
+  const char* const* statusStrings_ = nullptr;
+  int statusStringCount_ = 0;
+};
+
+}  // namespace gw
