@@ -33,6 +33,14 @@ class DialogHandle {
   virtual void setChecked(int id, bool checked) = 0;
   virtual bool isChecked(int id) const = 0;
   virtual void end(int result) = 0;
+
+  // Where the running dialog is, for tools and tests that drive it like a user: its
+  // native window, and a control's rectangle in the dialog's pixels (empty if unknown).
+  struct Rect {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  virtual std::uintptr_t nativeHandle() const { return 0; }
+  virtual Rect controlRect(int /*id*/) const { return {}; }
 };
 
 struct DialogProcedure {
@@ -42,7 +50,8 @@ struct DialogProcedure {
 };
 
 // Thread: host UI thread. Returns the id passed to end(), or -1 when no display is
-// reachable or the dialog cannot be created.
+// reachable or the dialog cannot be created. Without a command procedure, OK (1) and
+// cancel (2) end the dialog with their id.
 int runModalDialog(std::uintptr_t owner, const DialogTemplate& dialog, const DialogProcedure& proc);
 
 }  // namespace gw::platform

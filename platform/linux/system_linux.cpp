@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/linux/native_message_box.h"
 #include "platform/system.h"
 
 namespace gw::platform {
@@ -31,7 +32,6 @@ void setMessageSink(MessageSink sink) {
 }
 
 void showMessageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
-  (void)icon;
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                static_cast<int>(text.size()), text.data());
   MessageSink sink;
@@ -39,7 +39,11 @@ void showMessageBox(std::string_view text, std::string_view caption, MessageIcon
     std::lock_guard lock(sinkMutex);
     sink = sinkSlot();
   }
-  if (sink) sink(text, caption);
+  if (sink) {
+    sink(text, caption);
+  } else {
+    showNativeMessageBox(text, caption, icon == MessageIcon::Warning);
+  }
 }
 
 std::string lastErrorText() {

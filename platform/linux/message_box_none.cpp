@@ -1,0 +1,8 @@
+#include "platform/linux/native_message_box.h"
+
+namespace gw::platform {
+
+// Built without a window system: the text on standard error is all there is.
+void showNativeMessageBox(std::string_view, std::string_view, bool) {}
+
+}  // namespace gw::platform

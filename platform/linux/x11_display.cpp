@@ -1,0 +1,88 @@
+#include "platform/linux/x11_display.h"
+
+#include <array>
+#include <atomic>
+#include <cstdlib>
+
+namespace gw::platform::x11 {
+namespace {
+
+struct Watched {
+  std::atomic<Display*> display{nullptr};
+  std::atomic<int> error{0};
+};
+
+// Enough for the editors of one process; a display beyond it is still usable, its
+// errors are only not trapped.
+std::array<Watched, 32> watched;
+std::atomic<XErrorHandler> previous{nullptr};
+
+int onError(Display* display, XErrorEvent* event) {
+  for (auto& slot : watched) {
+    if (slot.display.load(std::memory_order_acquire) == display) {
+      int expected = 0;
+      slot.error.compare_exchange_strong(expected, event->error_code, std::memory_order_relaxed);
+      return 0;
+    }
+  }
+  const XErrorHandler before = previous.load(std::memory_order_acquire);
+  return before != nullptr ? before(display, event) : 0;
+}
+
+Watched* find(Display* display) {
+  for (auto& slot : watched) {
+    if (slot.display.load(std::memory_order_acquire) == display) return &slot;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ensureErrorHandler() {
+  const XErrorHandler before = XSetErrorHandler(onError);
+  if (before != onError) previous.store(before, std::memory_order_release);
+}
+
+Display* openDisplay(std::string& error) {
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || name[0] == '\0') {
+    error = "no X display (DISPLAY is not set)";
+    return nullptr;
+  }
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) {
+    error = std::string("cannot open X display \"") + name + "\"";
+    return nullptr;
+  }
+  ensureErrorHandler();
+  for (auto& slot : watched) {
+    Display* empty = nullptr;
+    if (slot.display.compare_exchange_strong(empty, display, std::memory_order_acq_rel)) {
+      slot.error.store(0, std::memory_order_relaxed);
+      break;
+    }
+  }
+  return display;
+}
+
+void closeDisplay(Display* display) {
+  if (display == nullptr) return;
+  // Errors still in flight arrive here while the display is watched, not at the host.
+  syncAndTakeError(display);
+  if (Watched* slot = find(display)) slot->display.store(nullptr, std::memory_order_release);
+  XCloseDisplay(display);
+}
+
+int syncAndTakeError(Display* display) {
+  XSync(display, False);
+  Watched* slot = find(display);
+  return slot != nullptr ? slot->error.exchange(0, std::memory_order_relaxed) : 0;
+}
+
+std::string errorText(Display* display, int code) {
+  char text[256] = {};
+  XGetErrorText(display, code, text, sizeof text);
+  return text;
+}
+
+}  // namespace gw::platform::x11
