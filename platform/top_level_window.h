@@ -16,6 +16,8 @@ class TopLevelWindow {
   // when no display is reachable.
   static std::unique_ptr<TopLevelWindow> create(int width, int height, const std::string& title,
                                                 std::string& error);
+  // True when a display can be reached now; error says why not otherwise.
+  static bool displayReachable(std::string& error);
   virtual std::uintptr_t nativeHandle() const = 0;
   // Reads every pending event without blocking; true once closing was asked for (the
   // close box) or the window is gone.

@@ -79,6 +79,12 @@ class X11TopLevelWindow final : public TopLevelWindow {
 
 }  // namespace
 
+bool TopLevelWindow::displayReachable(std::string& error) {
+  Display* display = x11::openDisplay(error);
+  x11::closeDisplay(display);
+  return display != nullptr;
+}
+
 std::unique_ptr<TopLevelWindow> TopLevelWindow::create(int width, int height,
                                                        const std::string& title,
                                                        std::string& error) {

@@ -1,0 +1,72 @@
+// glimmerwick-standalone: opens a VST 2.4 module's editor in a window of its own and
+// idles it the way a host does.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/host_library.h"
+#include "host/standalone/editor_session.h"
+#include "host/standalone/main_loop.h"
+#include "host/standalone/options.h"
+#include "platform/top_level_window.h"
+
+namespace {
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "glimmerwick-standalone: %s\n", message.c_str());
+  return 1;
+}
+
+// The module built next to this program: <build>/host/glimmerwick-standalone and
+// <build>/glimmerwick.so.
+std::string defaultModule(const char* argv0) {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) self = std::filesystem::absolute(argv0, ec);
+  return (self.parent_path().parent_path() / "glimmerwick.so").string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace gw;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  standalone::StandaloneOptions options;
+  std::string error;
+  if (!standalone::parseOptions(args, options, error)) {
+    std::fprintf(stderr, "glimmerwick-standalone: %s\n%s", error.c_str(), standalone::usageText());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(standalone::usageText(), stdout);
+    return 0;
+  }
+  if (options.module.empty()) options.module = defaultModule(argv[0]);
+  standalone::watchStopSignals();
+  // Without a display there is nothing to show: say so before running any plug-in code.
+  if (!platform::TopLevelWindow::displayReachable(error)) return fail(error);
+
+  auto module = host::Module::load(options.module, error);
+  if (module == nullptr) return fail("cannot load " + options.module + ": " + error);
+  auto plugin = host::Plugin::create(*module, error);
+  if (plugin == nullptr) return fail("cannot create the plug-in: " + error);
+  if (options.program >= 0) {
+    if (options.program >= plugin->effect()->numPrograms) {
+      return fail("no program " + std::to_string(options.program) + " (the module has " +
+                  std::to_string(plugin->effect()->numPrograms) + ")");
+    }
+    plugin->dispatch(vst::effSetProgram, 0, options.program);
+  }
+
+  int code = 0;
+  {
+    standalone::EditorSession session(*plugin);
+    std::string title = plugin->effectName();
+    if (title.empty()) title = "Glimmerwick";
+    if (!session.open(title, error)) return fail(error);
+    code = standalone::runMainLoop(session, options, {});
+  }
+  plugin->close();
+  return code;
+}

@@ -1,0 +1,90 @@
+#include "host/standalone/options.h"
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace gw::standalone {
+namespace {
+
+bool parseInt(const std::string& text, int& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+bool parseSeconds(const std::string& text, double& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty() &&
+         std::isfinite(value);
+}
+
+}  // namespace
+
+const char* usageText() {
+  return "Usage: glimmerwick-standalone [options] [MODULE.so]\n"
+         "Opens the editor of a VST 2.4 module in a window of its own.\n"
+         "MODULE.so defaults to the glimmerwick.so built next to this program.\n"
+         "  --program N            select program N (0-based) before opening the editor\n"
+         "  --screenshot FILE.png  write the window's pixels to FILE.png, then exit\n"
+         "  --after SECONDS        when to take the screenshot (default 2)\n"
+         "  --help                 print this text\n"
+         "Close the window, or send SIGINT or SIGTERM, to quit.\n";
+}
+
+bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
+                  std::string& error) {
+  std::vector<std::string> positional;
+  bool afterGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = "option " + arg + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--program") {
+      if (!value(text)) return false;
+      if (!parseInt(text, options.program) || options.program < 0) {
+        error = "--program needs a program number from 0, not '" + text + "'";
+        return false;
+      }
+    } else if (arg == "--screenshot") {
+      if (!value(options.screenshot)) return false;
+      if (options.screenshot.empty()) {
+        error = "--screenshot needs a file name";
+        return false;
+      }
+    } else if (arg == "--after") {
+      if (!value(text)) return false;
+      if (!parseSeconds(text, options.screenshotAfter) || options.screenshotAfter < 0 ||
+          options.screenshotAfter > 3600) {
+        error = "--after needs seconds from 0 to 3600, not '" + text + "'";
+        return false;
+      }
+      afterGiven = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option '" + arg + "'";
+      return false;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (afterGiven && options.screenshot.empty()) {
+    error = "--after needs --screenshot";
+    return false;
+  }
+  if (positional.size() > 1) {
+    error = "more than one module file given ('" + positional[1] + "')";
+    return false;
+  }
+  if (!positional.empty()) options.module = positional[0];
+  return true;
+}
+
+}  // namespace gw::standalone

@@ -1,0 +1,24 @@
+// The command line of glimmerwick-standalone.
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace gw::standalone {
+
+struct StandaloneOptions {
+  std::string module;  // empty: the module built next to this program
+  bool help = false;
+  int program = -1;              // -1: the module's current program
+  std::string screenshot;        // PNG to write, then exit; empty: run until closed
+  double screenshotAfter = 2.0;  // seconds after the editor opened
+};
+
+// Parses the arguments after the program name. False with a one-line error for unknown
+// options, missing or malformed values and values out of range.
+bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
+                  std::string& error);
+
+const char* usageText();
+
+}  // namespace gw::standalone
