@@ -9,7 +9,9 @@ constexpr int kCount = 180;
 
 constexpr int kVolume = 0;
 // Harmonic n (1..16) at index n.
-constexpr int level(int harmonic) { return harmonic; }
+constexpr int level(int harmonic) {
+  return harmonic;
+}
 
 constexpr int kAttack = 33;
 constexpr int kDecay = 34;
@@ -20,31 +22,73 @@ constexpr int kReleaseShape = 38;
 constexpr int kSustain = 40;
 
 // Harmonic envelopes e = 1..3 occupy 14 rows each from 41.
-constexpr int envBase(int e) { return 41 + 14 * (e - 1); }
-constexpr int envTimeA1(int e) { return envBase(e) + 0; }
-constexpr int envTimeA2(int e) { return envBase(e) + 1; }
-constexpr int envTimeA3(int e) { return envBase(e) + 2; }
-constexpr int envTimeR1(int e) { return envBase(e) + 3; }
-constexpr int envTimeR2(int e) { return envBase(e) + 4; }
-constexpr int envShapeA1(int e) { return envBase(e) + 5; }
-constexpr int envShapeA2(int e) { return envBase(e) + 6; }
-constexpr int envShapeA3(int e) { return envBase(e) + 7; }
-constexpr int envShapeR1(int e) { return envBase(e) + 8; }
-constexpr int envShapeR2(int e) { return envBase(e) + 9; }
-constexpr int envLevelA1(int e) { return envBase(e) + 10; }
-constexpr int envLevelA2(int e) { return envBase(e) + 11; }
-constexpr int envSustain(int e) { return envBase(e) + 12; }
-constexpr int envLevelR1(int e) { return envBase(e) + 13; }
+constexpr int envBase(int e) {
+  return 41 + 14 * (e - 1);
+}
+constexpr int envTimeA1(int e) {
+  return envBase(e) + 0;
+}
+constexpr int envTimeA2(int e) {
+  return envBase(e) + 1;
+}
+constexpr int envTimeA3(int e) {
+  return envBase(e) + 2;
+}
+constexpr int envTimeR1(int e) {
+  return envBase(e) + 3;
+}
+constexpr int envTimeR2(int e) {
+  return envBase(e) + 4;
+}
+constexpr int envShapeA1(int e) {
+  return envBase(e) + 5;
+}
+constexpr int envShapeA2(int e) {
+  return envBase(e) + 6;
+}
+constexpr int envShapeA3(int e) {
+  return envBase(e) + 7;
+}
+constexpr int envShapeR1(int e) {
+  return envBase(e) + 8;
+}
+constexpr int envShapeR2(int e) {
+  return envBase(e) + 9;
+}
+constexpr int envLevelA1(int e) {
+  return envBase(e) + 10;
+}
+constexpr int envLevelA2(int e) {
+  return envBase(e) + 11;
+}
+constexpr int envSustain(int e) {
+  return envBase(e) + 12;
+}
+constexpr int envLevelR1(int e) {
+  return envBase(e) + 13;
+}
 
 // Harmonic n (1..16) at 82 + n.
-constexpr int envSelect(int harmonic) { return 82 + harmonic; }
+constexpr int envSelect(int harmonic) {
+  return 82 + harmonic;
+}
 
 // Voice LFOs k = 1..4.
-constexpr int lfoSpeed(int k) { return 115 + 3 * (k - 1); }
-constexpr int lfoOffset(int k) { return 116 + 3 * (k - 1); }
-constexpr int lfoAmount(int k) { return 117 + 3 * (k - 1); }
-constexpr int lfoKbTrack(int k) { return 172 + 2 * (k - 1); }
-constexpr int lfoMultiplier(int k) { return 173 + 2 * (k - 1); }
+constexpr int lfoSpeed(int k) {
+  return 115 + 3 * (k - 1);
+}
+constexpr int lfoOffset(int k) {
+  return 116 + 3 * (k - 1);
+}
+constexpr int lfoAmount(int k) {
+  return 117 + 3 * (k - 1);
+}
+constexpr int lfoKbTrack(int k) {
+  return 172 + 2 * (k - 1);
+}
+constexpr int lfoMultiplier(int k) {
+  return 173 + 2 * (k - 1);
+}
 
 constexpr int kPulseWidth = 127;
 constexpr int kPwLfoSpeed = 128;

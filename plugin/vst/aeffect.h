@@ -1,35 +1,16 @@
 // The VST 2.4 binary interface between a host and a plug-in module, declared from the
 // published description of the interface: the effect record, the opcodes in both
-// directions, events, pins and the editor rectangle. Only the module's dispatcher
-// translation unit, the SDK classes and our host library include this header.
+// directions, events and pins. Only the SDK classes' two translation units (dispatcher.cpp,
+// effect_record.cpp) and our host library include this header; the SDK classes' headers
+// need only vst_types.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__i386__) || defined(_M_IX86)
-#define VSTCALLBACK __attribute__((cdecl))
-#else
-#define VSTCALLBACK
-#endif
+#include "plugin/vst/vst_types.h"
 
 namespace vst {
-
-// Pointer-sized integer of the interface ("VstIntPtr").
-using IntPtr = std::intptr_t;
-
-struct AEffect;
-
-using HostCallback = IntPtr(VSTCALLBACK*)(AEffect* effect, std::int32_t opcode,
-                                          std::int32_t index, IntPtr value, void* ptr, float opt);
-using DispatcherProc = IntPtr(VSTCALLBACK*)(AEffect* effect, std::int32_t opcode,
-                                            std::int32_t index, IntPtr value, void* ptr, float opt);
-using ProcessProc = void(VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs,
-                                       std::int32_t sampleFrames);
-using ProcessDoubleProc = void(VSTCALLBACK*)(AEffect* effect, double** inputs, double** outputs,
-                                             std::int32_t sampleFrames);
-using SetParameterProc = void(VSTCALLBACK*)(AEffect* effect, std::int32_t index, float value);
-using GetParameterProc = float(VSTCALLBACK*)(AEffect* effect, std::int32_t index);
 
 // Four-character codes are packed most significant character first.
 constexpr std::int32_t fourCC(char a, char b, char c, char d) {
@@ -267,12 +248,6 @@ struct VstPinProperties {
   char future[48];
 };
 
-struct ERect {
-  std::int16_t top;
-  std::int16_t left;
-  std::int16_t bottom;
-  std::int16_t right;
-};
 
 static_assert(sizeof(VstEvent) == 32);
 static_assert(sizeof(VstMidiEvent) == 32);

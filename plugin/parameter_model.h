@@ -1,0 +1,33 @@
+// Conversions between the host's normalised values and the parameters' own units, and
+// the texts that name units and show values.
+#pragma once
+
+#include <cstddef>
+
+#include "plugin/parameter_table.h"
+
+namespace gw {
+
+// Normalised value (0..1) to internal value by the row's unit; indexed units round to the
+// nearest whole value, hertz rows map exponentially. No clamping. 0 for a bad index.
+// Thread: any.
+float toInternal(int index, float normalised);
+// Inverse of toInternal; rows whose range is a single point give that point. Thread: any.
+float toNormalised(int index, float internal);
+
+// The label hosts show after a value: "Hz", "seconds", "%" ...; empty for most units.
+const char* unitLabel(ParameterUnit unit);
+
+// Fixed decimals by magnitude: "%.3f" below 10, "%.2f" below 100, "%.1f" below 1000,
+// else "%.0f". Writes at most size bytes, always terminated.
+void formatValue(float value, char* text, std::size_t size);
+
+// The VST SDK's fixed-width number text: integer digits, a point, then fraction digits
+// until maxLen characters are used (2 -> "2.000000" at 8). "Huge!" beyond 8 integer digits.
+void float2string(float value, char* text, int maxLen);
+
+// Copies at most maxChars characters of source and always terminates (maxChars + 1 bytes
+// at most). Null destination: nothing happens.
+void copyText(char* destination, const char* source, std::size_t maxChars);
+
+}  // namespace gw

@@ -1,0 +1,147 @@
+#include "plugin/tarn_additive_synth.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "plugin/parameter_model.h"
+#include "plugin/parameter_table.h"
+#include "plugin/value_texts.h"
+
+namespace {
+
+constexpr std::int32_t kInputs = 0;
+constexpr std::int32_t kOutputs = 2;
+constexpr std::size_t kEffectNameChars = 31;
+
+}  // namespace
+
+TarnAdditiveSynth::TarnAdditiveSynth(vst::HostCallback audioMaster)
+    : TarnAuBase(audioMaster, gw::param::kCount) {
+  isSynth(true);
+  canProcessReplacing(true);
+  setNumInputs(kInputs);
+  setNumOutputs(kOutputs);
+  setUniqueID(kUniqueId);
+}
+
+TarnAdditiveSynth::~TarnAdditiveSynth() = default;
+
+void TarnAdditiveSynth::resume() {
+  wantEvents(1);
+}
+
+void TarnAdditiveSynth::processReplacing(float**, float** outputs, std::int32_t sampleFrames) {
+  float* left = outputs[0];
+  float* right = outputs[1];
+  if (left == nullptr || right == nullptr) return;
+  // Until the engine lands: engine_.renderBlock(left, right, sampleFrames).
+  std::fill_n(left, sampleFrames, 0.0f);
+  std::fill_n(right, sampleFrames, 0.0f);
+}
+
+std::int32_t TarnAdditiveSynth::processEvents(vst::VstEvents* events) {
+  const int count = gw::eventCount(events);
+  for (int i = 0; i < count; ++i) {
+    gw::MidiMessage message;
+    gw::NoteRequest request;
+    if (gw::midiMessageAt(events, i, message) && gw::decodeMidi(message, request)) {
+      queueNote(request);
+    }
+  }
+  return 1;
+}
+
+void TarnAdditiveSynth::queueNote(const gw::NoteRequest& request) {
+  // Until the engine lands: engine_'s NoteOnOffQueue::Write.
+  (void)request;
+}
+
+std::int32_t TarnAdditiveSynth::Reset() {
+  return kNoErr;
+}
+
+void TarnAdditiveSynth::setParameter(std::int32_t index, float value) {
+  if (gw::param::isUnused(index)) return;
+  TarnAuBase::setParameter(index, value);
+}
+
+void TarnAdditiveSynth::getParameterDisplay(std::int32_t index, char* text) {
+  if (text != nullptr && gw::param::isUnused(index)) {
+    gw::copyText(text, "Unused", 6);
+    return;
+  }
+  TarnAuBase::getParameterDisplay(index, text);
+}
+
+void TarnAdditiveSynth::setProgram(std::int32_t program) {
+  if (program < 0 || program >= kNumPrograms) return;
+  TarnAuBase::setProgram(program);
+  if (gw::EditorLink* link = editorLink()) link->programChanged();
+}
+
+bool TarnAdditiveSynth::getOutputProperties(std::int32_t index, vst::VstPinProperties* properties) {
+  if (index < 0 || index >= kOutputs || properties == nullptr) return false;
+  char label[16];
+  std::snprintf(label, sizeof label, "Glimmer %1ld", static_cast<long>(index) + 1);
+  gw::setPinProperties(properties, label, true, true);
+  return true;
+}
+
+bool TarnAdditiveSynth::getEffectName(char* name) {
+  if (name == nullptr) return false;
+  gw::copyText(name, "Glimmerwick", kEffectNameChars);
+  return true;
+}
+
+bool TarnAdditiveSynth::getProductString(char* text) {
+  if (text == nullptr) return false;
+  gw::copyText(text, "Glimmerwick", kEffectNameChars);
+  return true;
+}
+
+std::int32_t TarnAdditiveSynth::GetParameterInfo(std::int32_t scope, std::int32_t index,
+                                                 gw::CFArray** valueNames) {
+  if (valueNames == nullptr) return kNoErr;
+  if (scope != 0) return kInvalidParameter;
+  const auto names = gw::valueNames(index);
+  if (names.empty()) return kInvalidParameter;
+  *valueNames = gw::CFArrayCreate(names.data(), names.size());
+  return *valueNames != nullptr ? kNoErr : kInvalidParameter;
+}
+
+std::int32_t TarnAdditiveSynth::GetProperty(std::int32_t property, std::int32_t, std::int32_t,
+                                            void* data) {
+  if (property == kActivityProperty) {
+    if (data == nullptr) return kInvalidParameter;
+    GetActivity(*static_cast<gw::ActivityRecord*>(data));
+    return kNoErr;
+  }
+  if (property != kParameterStringFromValue) return kInvalidProperty;
+  auto* request = static_cast<ParameterStringFromValue*>(data);
+  if (request == nullptr || !gw::isParameterIndex(request->inParamID)) return kInvalidParameter;
+  const int index = request->inParamID;
+  const float value = request->inValue != nullptr ? *request->inValue : currentValue(index);
+  gw::CFString* text = nullptr;
+  if (!gw::valueText(index, value, &text)) return kInvalidParameter;
+  request->outString = static_cast<gw::CFString*>(gw::CFRetain(text));
+  return kNoErr;
+}
+
+std::int32_t TarnAdditiveSynth::GetPropertyInfo(std::int32_t property, std::int32_t, std::int32_t,
+                                                std::uint32_t* size, bool* writable) {
+  std::uint32_t bytes = 0;
+  if (property == kParameterStringFromValue) {
+    bytes = sizeof(ParameterStringFromValue);
+  } else if (property == kActivityProperty) {
+    bytes = sizeof(gw::ActivityRecord);
+  } else {
+    return kInvalidProperty;
+  }
+  if (size != nullptr) *size = bytes;
+  if (writable != nullptr) *writable = false;
+  return kNoErr;
+}
+
+void TarnAdditiveSynth::GetActivity(gw::ActivityRecord& record) {
+  record = activity_;
+}

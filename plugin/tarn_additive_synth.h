@@ -1,0 +1,64 @@
+// The synthesiser: the plug-in base made concrete with its host-facing answers, the
+// parameters' value names and texts, and (once it lands) the engine. The whole object,
+// engine included, is one allocation made by the entry point.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/activity_record.h"
+#include "plugin/midi_input.h"
+#include "plugin/tarn_au_base.h"
+
+class TarnAdditiveSynth : public TarnAuBase {
+ public:
+  static constexpr std::int32_t kVendorVersion = 65547;
+  // 'TWgw', most significant character first.
+  static constexpr std::int32_t kUniqueId = ('T' << 24) | ('W' << 16) | ('g' << 8) | 'w';
+
+  explicit TarnAdditiveSynth(vst::HostCallback audioMaster);
+  ~TarnAdditiveSynth() override;
+
+  // Thread: UI.
+  void resume() override;
+  // Writes both outputs; inputs are ignored. Thread: audio.
+  void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
+  // Takes note on/off and all-notes-off; they apply from the next block. Thread: audio.
+  std::int32_t processEvents(vst::VstEvents* events) override;
+
+  // Ignores the rows named "Unused". Thread: any.
+  void setParameter(std::int32_t index, float value) override;
+  // Shows "Unused" for those rows. Thread: UI.
+  void getParameterDisplay(std::int32_t index, char* text) override;
+  // Switches the current program and refreshes the editor. Thread: UI (hosts may use any).
+  void setProgram(std::int32_t program) override;
+
+  // Thread: UI.
+  bool getOutputProperties(std::int32_t index, vst::VstPinProperties* properties) override;
+  bool getEffectName(char* name) override;
+  bool getProductString(char* text) override;
+  std::int32_t getVendorVersion() override { return kVendorVersion; }
+  std::int32_t getPlugCategory() override { return 2; }  // the SDK's synth category
+
+  std::int32_t GetParameterInfo(std::int32_t scope, std::int32_t index,
+                                gw::CFArray** valueNames) override;
+  std::int32_t GetProperty(std::int32_t property, std::int32_t scope, std::int32_t element,
+                           void* data) override;
+  std::int32_t GetPropertyInfo(std::int32_t property, std::int32_t scope, std::int32_t element,
+                               std::uint32_t* size, bool* writable) override;
+  // Thread: render.
+  void GetActivity(gw::ActivityRecord& record) override;
+
+  // Re-initialises the engine's state. Not called on the VST path. Thread: UI.
+  virtual std::int32_t Reset();
+  virtual std::int32_t GetVersion() { return kVendorVersion; }
+
+ private:
+  // Hands one decoded MIDI request to the engine. Thread: audio.
+  void queueNote(const gw::NoteRequest& request);
+
+  // ---- Engine slot --------------------------------------------------------------------
+  // The engine lands here as a member (`gw::SynthEngine engine_;`), so that voices, note
+  // queue and delay line share this object's single allocation. It then takes over
+  // queueNote, processReplacing's block, Reset and the activity record.
+  gw::ActivityRecord activity_{};
+};

@@ -1,0 +1,26 @@
+#include "plugin/tarn_program.h"
+
+#include <cstring>
+
+#include "plugin/parameter_table.h"
+
+TarnProgramBasic::TarnProgramBasic() {
+  for (gw::ParamValue& value : values_) value.store(0.0f, std::memory_order_relaxed);
+}
+
+int TarnProgramBasic::setValue(int index, float value) {
+  if (gw::isParameterIndex(index)) values_[index].store(value, std::memory_order_relaxed);
+  return index;
+}
+
+float TarnProgramBasic::getValue(int index) const {
+  if (!gw::isParameterIndex(index)) return 0.0f;
+  return values_[index].load(std::memory_order_relaxed);
+}
+
+void TarnProgramBasic::setName(const char* name) {
+  if (name == nullptr) return;
+  // Longer names are cut to the first 31 characters.
+  std::strncpy(name_, name, kNameSize);
+  name_[kNameSize - 1] = '\0';
+}
