@@ -21,6 +21,7 @@ struct Fake {
   float params[2] = {0.5f, 0.25f};
   int program = 0;
   int events = 0;
+  int held = 0;
   int lastNote = -1;
   int lastDelta = -1;
   float sampleRate = 0.0f;
@@ -85,7 +86,13 @@ vst::IntPtr dispatcher(vst::AEffect* effect, std::int32_t opcode, std::int32_t i
         if (midi->type != vst::kVstMidiType) continue;
         ++fake->events;
         fake->lastDelta = midi->deltaFrames;
-        if ((midi->midiData[0] & 0xF0) == 0x90) fake->lastNote = midi->midiData[1];
+        const int kind = midi->midiData[0] & 0xF0;
+        if (kind == 0x90 && midi->midiData[2] != 0) {
+          fake->lastNote = midi->midiData[1];
+          ++fake->held;
+        } else if (kind == 0x80 || kind == 0x90) {
+          fake->held = fake->held > 0 ? fake->held - 1 : 0;
+        }
       }
       return 1;
     }
@@ -140,12 +147,13 @@ float getParameter(vst::AEffect* effect, std::int32_t index) {
   return index >= 0 && index < 2 ? self(effect)->params[index] : 0.0f;
 }
 
-// Output 0 carries parameter 0, output 1 the event count, output 2 the input plus one.
+// Output 0 carries parameter 0, output 1 the number of held notes, output 2 the input plus
+// one. Like a synthesiser that applies events at block starts, whole blocks are constant.
 void processReplacing(vst::AEffect* effect, float** inputs, float** outputs, std::int32_t n) {
   Fake* fake = self(effect);
   for (std::int32_t i = 0; i < n; ++i) {
     outputs[0][i] = fake->params[0];
-    outputs[1][i] = static_cast<float>(fake->events);
+    outputs[1][i] = static_cast<float>(fake->held);
     outputs[2][i] = inputs[0][i] + 1.0f;
   }
 }

@@ -1,0 +1,41 @@
+// The command line of glimmerwick-render.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace gw::render {
+
+enum class SampleFormat { Float32, Pcm16, Pcm24 };
+
+// One --set or --set-normalised: a parameter by index or name, and its value as written.
+struct ParameterSetting {
+  std::string key;
+  std::string value;
+  bool normalised = false;
+};
+
+struct RenderOptions {
+  std::string module;
+  bool help = false;
+  bool info = false;
+  std::string output = "glimmerwick.wav";
+  std::string midi;     // empty: the built-in phrase
+  std::string program;  // number or name; empty: the module's current program
+  std::vector<ParameterSetting> settings;
+  double sampleRate = 44100.0;
+  int blockSize = 512;
+  SampleFormat format = SampleFormat::Float32;
+  double maxTailSeconds = 30.0;
+};
+
+// Parses the arguments after the program name. False with a one-line error for unknown
+// options, missing or malformed values and values out of their range.
+bool parseOptions(std::span<const std::string> args, RenderOptions& options, std::string& error);
+
+const char* usageText();
+
+const char* formatName(SampleFormat format);
+
+}  // namespace gw::render
