@@ -1,0 +1,153 @@
+// Four single-precision lanes over SSE2. Every operation is lane-wise IEEE single
+// precision, so a lane gives bit for bit what the same scalar float expression gives
+// (with -ffp-contract=off). The only header that uses intrinsics.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace gw {
+
+struct alignas(16) Float4 {
+  __m128 v;
+
+  Float4() : v(_mm_setzero_ps()) {}
+  explicit Float4(__m128 x) : v(x) {}
+
+  static Float4 splat(float x) { return Float4(_mm_set1_ps(x)); }
+  static Float4 make(float l0, float l1, float l2, float l3) {
+    return Float4(_mm_setr_ps(l0, l1, l2, l3));
+  }
+  // p must be 16-byte aligned.
+  static Float4 load(const float* p) { return Float4(_mm_load_ps(p)); }
+  void store(float* p) const { _mm_store_ps(p, v); }
+
+  float lane0() const { return _mm_cvtss_f32(v); }
+  float lane(int i) const {
+    alignas(16) float out[4];
+    _mm_store_ps(out, v);
+    return out[i & 3];
+  }
+};
+
+inline Float4 operator+(Float4 a, Float4 b) {
+  return Float4(_mm_add_ps(a.v, b.v));
+}
+inline Float4 operator-(Float4 a, Float4 b) {
+  return Float4(_mm_sub_ps(a.v, b.v));
+}
+inline Float4 operator*(Float4 a, Float4 b) {
+  return Float4(_mm_mul_ps(a.v, b.v));
+}
+inline Float4 operator/(Float4 a, Float4 b) {
+  return Float4(_mm_div_ps(a.v, b.v));
+}
+inline Float4 operator-(Float4 a) {
+  return Float4(_mm_xor_ps(a.v, _mm_set1_ps(-0.0f)));
+}
+
+inline Float4 operator+(Float4 a, float b) {
+  return a + Float4::splat(b);
+}
+inline Float4 operator-(Float4 a, float b) {
+  return a - Float4::splat(b);
+}
+inline Float4 operator*(Float4 a, float b) {
+  return a * Float4::splat(b);
+}
+inline Float4 operator+(float a, Float4 b) {
+  return Float4::splat(a) + b;
+}
+inline Float4 operator-(float a, Float4 b) {
+  return Float4::splat(a) - b;
+}
+inline Float4 operator*(float a, Float4 b) {
+  return Float4::splat(a) * b;
+}
+
+inline Float4& operator+=(Float4& a, Float4 b) {
+  return a = a + b;
+}
+inline Float4& operator-=(Float4& a, Float4 b) {
+  return a = a - b;
+}
+inline Float4& operator*=(Float4& a, Float4 b) {
+  return a = a * b;
+}
+
+// Same NaN rule as the scalar `a < b ? a : b`: the second operand wins on NaN.
+inline Float4 min(Float4 a, Float4 b) {
+  return Float4(_mm_min_ps(a.v, b.v));
+}
+inline Float4 max(Float4 a, Float4 b) {
+  return Float4(_mm_max_ps(a.v, b.v));
+}
+
+// Toward zero; valid for |x| < 2^31, the range every engine caller stays in.
+inline Float4 trunc(Float4 x) {
+  return Float4(_mm_cvtepi32_ps(_mm_cvttps_epi32(x.v)));
+}
+inline void truncToInt(Float4 x, std::int32_t* out4) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out4), _mm_cvttps_epi32(x.v));
+}
+
+// Comparisons give all-ones lanes where true, for select and the bitwise operators.
+inline Float4 cmpGt(Float4 a, Float4 b) {
+  return Float4(_mm_cmpgt_ps(a.v, b.v));
+}
+inline Float4 cmpLt(Float4 a, Float4 b) {
+  return Float4(_mm_cmplt_ps(a.v, b.v));
+}
+inline Float4 cmpEq(Float4 a, Float4 b) {
+  return Float4(_mm_cmpeq_ps(a.v, b.v));
+}
+inline Float4 operator&(Float4 a, Float4 b) {
+  return Float4(_mm_and_ps(a.v, b.v));
+}
+inline Float4 operator|(Float4 a, Float4 b) {
+  return Float4(_mm_or_ps(a.v, b.v));
+}
+inline Float4 select(Float4 mask, Float4 ifTrue, Float4 ifFalse) {
+  return Float4(_mm_or_ps(_mm_and_ps(mask.v, ifTrue.v), _mm_andnot_ps(mask.v, ifFalse.v)));
+}
+
+// Lane 0 of a replaced by x, the other lanes kept.
+inline Float4 withLane0(Float4 a, float x) {
+  return Float4(_mm_move_ss(a.v, _mm_set_ss(x)));
+}
+
+// One lane copied to all four.
+template <int kLane>
+inline Float4 broadcast(Float4 a) {
+  return Float4(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(kLane, kLane, kLane, kLane)));
+}
+
+// (l0 + l2) + (l1 + l3).
+inline float sumLanes(Float4 a) {
+  const __m128 pairs = _mm_add_ps(a.v, _mm_movehl_ps(a.v, a.v));
+  return _mm_cvtss_f32(_mm_add_ss(pairs, _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(1, 1, 1, 1))));
+}
+
+// The vector unit's control and status register (MXCSR): rounding, exception masks and
+// the flush-to-zero / denormals-are-zero bits.
+inline std::uint32_t readControlRegister() {
+  return _mm_getcsr();
+}
+inline void writeControlRegister(std::uint32_t value) {
+  _mm_setcsr(value);
+}
+
+// Scalar twins so that templates read the same for float and Float4.
+inline float min(float a, float b) {
+  return a < b ? a : b;
+}
+inline float max(float a, float b) {
+  return a > b ? a : b;
+}
+inline float trunc(float x) {
+  return std::trunc(x);
+}
+
+}  // namespace gw

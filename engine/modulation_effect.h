@@ -1,0 +1,51 @@
+// The chorus/flanger "Modulation" effect: up to four modulated delay taps, one per lane,
+// each with its own line (interleaved), feedback path and LFO phase offset.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/float4.h"
+#include "engine/param_view.h"
+
+namespace gw {
+
+// Per-block settings derived from the parameters and the sample rate.
+struct ModulationSetup {
+  float wet, dry;
+  float rateInc;   // cycles per sample
+  float stepCoef;  // recursive LFO coefficient
+  float feedback;
+  Float4 maskLeft, maskRight;  // 1 where a tap feeds the channel
+  float gainLeft, gainRight;
+  float center, depth;  // samples
+  float shapeGain;
+  std::int32_t length;  // frames of the line in use
+  Float4 offsets;       // tap phase offsets in cycles
+};
+
+class ModulationEffect {
+ public:
+  // The centre delay is held at 48000 samples, so the used length never exceeds
+  // 2 × 48000 + 8 frames at any setting or sample rate.
+  static constexpr std::int32_t kLineFrames = 96016;
+  static constexpr std::int32_t kMaxCenter = 48000;
+  static constexpr int kChunk = 128;
+
+  static ModulationSetup setup(ParamView params, float sampleRate);
+
+  // Thread: audio. Reads the input from left and writes the mix to both channels.
+  void process(ParamView params, float sampleRate, float* left, float* right, int frames);
+  // Clears the line, the write index and the LFO phase.
+  void reset();
+
+  float phase() const { return phase_; }
+  std::int32_t writeIndex() const { return writeIndex_; }
+
+ private:
+  std::array<Float4, kLineFrames> line_{};
+  std::int32_t writeIndex_ = 0;
+  float phase_ = 0.0f;  // cycles, kept in [0, 1)
+};
+
+}  // namespace gw

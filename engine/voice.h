@@ -1,0 +1,57 @@
+// One sounding note: its envelopes, oscillator phase, LFO and filter state.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/envelope.h"
+#include "engine/float4.h"
+#include "engine/param_view.h"
+
+namespace gw {
+
+struct Voice {
+  std::int32_t note = 0;
+  float velocity = 0.0f;
+  double pitchOctaves = 0.0;  // (note - 60)/12 + tune, refreshed every block
+  Envelope ampEnvelope;
+  std::array<Envelope, 3> harmonicEnvelope;
+  Envelope pwEnvelope;
+  Envelope filterEnvelope;
+  Float4 phase;          // cycles in [0, 1), all lanes equal
+  Float4 baseIncrement;  // cycles per sample at note-on, all lanes equal
+  // Lane 0 is LFO 4, lanes 1..3 are LFO 1..3.
+  Float4 lfoSin;
+  Float4 lfoCos;
+  Float4 lfoCoef;
+  float pwLfoSin = 0.0f;
+  float pwLfoCos = 1.0f;
+  float filterLow = 0.0f;
+  float filterHigh = 0.0f;  // only records the last high-pass output
+  float filterBand = 0.0f;
+  float filterCoefBase = 0.0f;
+  float filterCoefRange = 0.0f;
+  float filterDamping = 0.0f;
+
+  // The six envelopes in the order the render loop packs them into lanes.
+  template <class F>
+  void forEachEnvelope(F&& f) {
+    f(ampEnvelope);
+    for (Envelope& e : harmonicEnvelope) f(e);
+    f(pwEnvelope);
+    f(filterEnvelope);
+  }
+};
+
+// 440 Hz at note 69, in cycles per sample.
+double noteIncrement(std::int32_t note, float sampleRate);
+
+void startVoice(Voice& v, std::int32_t note, float velocity, ParamView params, float sampleRate);
+void releaseVoice(Voice& v, ParamView params, float sampleRate);
+// Levels of envelopes resting on their sustain follow the sustain knobs.
+void refreshSustain(Voice& v, ParamView params);
+
+inline bool isReleased(const Voice& v) {
+  return v.ampEnvelope.stage < v.ampEnvelope.sustainStage;
+}
+
+}  // namespace gw

@@ -1,0 +1,162 @@
+#include "engine/voice_render.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "engine/filter.h"
+#include "engine/lfo.h"
+#include "engine/oscillator.h"
+
+namespace gw {
+
+int envSelection(float value) {
+  // NaN and anything below 1 select "None"; the clamp keeps the index inside the gains.
+  if (!(value >= 1.0f)) return 0;
+  if (value >= 3.0f) return 3;
+  return static_cast<int>(value);
+}
+
+VoiceBlock oscillatorBlock(ParamView p) {
+  VoiceBlock b;
+  const float volume = p[param::kVolume];
+  const float volume3 = volume * volume * volume;
+  for (int g = 0; g < 4; ++g) {
+    alignas(16) float lanes[4][4] = {};
+    for (int i = 0; i < 4; ++i) {
+      const int harmonic = g * 4 + i + 1;
+      lanes[envSelection(p[param::envSelect(harmonic)])][i] = p[param::level(harmonic)] * volume3;
+    }
+    for (int j = 0; j < 4; ++j) b.gains[g][j] = Float4::load(lanes[j]);
+  }
+  alignas(16) float amount[4];
+  alignas(16) float offset[4];
+  for (int lane = 0; lane < 4; ++lane) {
+    amount[lane] = p[param::lfoAmount(lfoOfLane(lane))];
+    offset[lane] = p[param::lfoOffset(lfoOfLane(lane))];
+  }
+  b.lfoAmount = Float4::load(amount);
+  b.lfoOffset = Float4::load(offset);
+  b.pulseWidth = p[param::kPulseWidth];
+  b.velocityPwAmount = p[param::kVelocityPwAmount];
+  b.pwEnvAmount = p[param::kPwEnvAmount];
+  b.pwLfoAmount = p[param::kPwLfoAmount];
+  return b;
+}
+
+namespace {
+
+// The six envelopes' levels and running segment values in two lane groups:
+// a = amplitude, Env 1, Env 2, Env 3; b = pulse width, filter, unused, unused.
+struct EnvelopeLanes {
+  Float4 levelA, incA, curveA;
+  Float4 levelB, incB, curveB;
+};
+
+// Running state of one voice, copied into locals for the loop and written back after.
+struct VoiceState {
+  Float4 phase, lfoSin, lfoCos;
+  float pwSin, pwCos;
+  FilterState filter;
+};
+
+void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
+                   float* out, std::uint32_t frames) {
+  const Float4 step = v.baseIncrement * b.stepMultiplier;
+  const float pwBase = b.pulseWidth + v.velocity * b.velocityPwAmount;
+  const Float4 lfoCoef = v.lfoCoef;
+  const float coefBase = v.filterCoefBase;
+  const float coefRange = v.filterCoefRange;
+  const float damping = v.filterDamping;
+  const auto& gains = b.gains;
+  EnvelopeLanes e = env;
+  VoiceState s = st;
+  for (std::uint32_t i = 0; i < frames; ++i) {
+    e.levelA += e.incA;
+    e.incA += e.curveA;
+    e.levelB += e.incB;
+    e.incB += e.curveB;
+    const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
+    const Float4 warped = phaseWarp(s.phase, Float4::splat(pw));
+    const Float4 envGains = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
+    const Float4 g0 = broadcast<0>(envGains);
+    const Float4 g1 = broadcast<1>(envGains);
+    const Float4 g2 = broadcast<2>(envGains);
+    const Float4 g3 = broadcast<3>(envGains);
+    Float4 sum;
+    for (int g = 0; g < 4; ++g) {
+      const Float4 sines = fastSine(harmonicNumbers(g) * warped);
+      const Float4 gain = g0 * gains[g][0] + g1 * gains[g][1] + g2 * gains[g][2] + g3 * gains[g][3];
+      sum = g == 0 ? gain * sines : sum + gain * sines;
+    }
+    const float x = sumLanes(sum);
+    const float f = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
+    out[i] += filterSample(s.filter, x, f, damping, b.filter) * e.levelA.lane0();
+    s.phase = s.phase + step;
+    s.phase = s.phase - trunc(s.phase);
+    stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
+    stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
+  }
+  env = e;
+  st = s;
+}
+
+}  // namespace
+
+void renderVoice(Voice& v, const VoiceBlock& b, float* out, int frames) {
+  Envelope* envs[6] = {&v.ampEnvelope,         &v.harmonicEnvelope[0], &v.harmonicEnvelope[1],
+                       &v.harmonicEnvelope[2], &v.pwEnvelope,          &v.filterEnvelope};
+  EnvelopeLanes lanes;
+  lanes.levelA = Float4::make(envs[0]->level, envs[1]->level, envs[2]->level, envs[3]->level);
+  lanes.levelB = Float4::make(envs[4]->level, envs[5]->level, 0.0f, 0.0f);
+  VoiceState st{v.phase,    v.lfoSin,   v.lfoCos,
+                v.pwLfoSin, v.pwLfoCos, {v.filterLow, v.filterBand, v.filterHigh}};
+
+  std::uint32_t left = frames > 0 ? static_cast<std::uint32_t>(frames) : 0u;
+  while (left > 0) {
+    // Sub-blocks end where any segment ends, so the sample loop needs no stage test.
+    std::uint32_t run = left;
+    Segment* segs[6];
+    for (int k = 0; k < 6; ++k) {
+      segs[k] = &envs[k]->current();
+      run = std::min(run, segs[k]->remaining);
+    }
+    alignas(16) float inc[8];
+    alignas(16) float curve[8] = {};
+    for (int k = 0; k < 6; ++k) {
+      inc[k] = segs[k]->increment;
+      curve[k] = segs[k]->curve;
+      if (segs[k]->remaining == Segment::kUnlimited) continue;
+      segs[k]->remaining -= run;
+      if (segs[k]->remaining == 0) envs[k]->stage = std::max(envs[k]->stage - 1, 0);
+    }
+    inc[6] = inc[7] = 0.0f;
+    lanes.incA = Float4::load(inc);
+    lanes.curveA = Float4::load(curve);
+    lanes.incB = Float4::load(inc + 4);
+    lanes.curveB = Float4::load(curve + 4);
+
+    renderSamples(lanes, st, v, b, out, run);
+
+    // The segment that ran keeps its running increment.
+    lanes.incA.store(inc);
+    lanes.incB.store(inc + 4);
+    for (int k = 0; k < 6; ++k) segs[k]->increment = inc[k];
+    out += run;
+    left -= run;
+  }
+
+  alignas(16) float level[8];
+  lanes.levelA.store(level);
+  lanes.levelB.store(level + 4);
+  for (int k = 0; k < 6; ++k) envs[k]->level = level[k];
+  v.phase = st.phase;
+  v.lfoSin = st.lfoSin;
+  v.lfoCos = st.lfoCos;
+  v.pwLfoSin = st.pwSin;
+  v.pwLfoCos = st.pwCos;
+  v.filterLow = st.filter.low;
+  v.filterBand = st.filter.band;
+  v.filterHigh = st.filter.high;
+}
+
+}  // namespace gw
