@@ -6,6 +6,10 @@
 #include "plugin/parameter_model.h"
 #include "plugin/parameter_table.h"
 #include "plugin/value_texts.h"
+#include "plugin/vst/aeff_editor.h"
+#if GW_WITH_EDITOR
+#include "view/tarn_additive_synth_view.h"
+#endif
 
 namespace {
 
@@ -22,9 +26,15 @@ TarnAdditiveSynth::TarnAdditiveSynth(vst::HostCallback audioMaster)
   setNumInputs(kInputs);
   setNumOutputs(kOutputs);
   setUniqueID(kUniqueId);
+#if GW_WITH_EDITOR
+  new TarnAdditiveSynthView(this);  // becomes this plug-in's editor, owned by the SDK base
+#endif
 }
 
-TarnAdditiveSynth::~TarnAdditiveSynth() = default;
+// The editor's render thread reads this object: it must stop before the object goes.
+TarnAdditiveSynth::~TarnAdditiveSynth() {
+  if (AEffEditor* editor = getEditor()) editor->close();
+}
 
 void TarnAdditiveSynth::resume() {
   wantEvents(1);

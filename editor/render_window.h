@@ -1,0 +1,109 @@
+// One open editor: the child window in the host's window, the element tree, the effects
+// and textures, the GL context (used only by the render thread) and the pointer path.
+// Created by the view's buildView and destroyed at close through destroy().
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "editor/render_thread.h"
+#include "editor/texture.h"
+#include "effects/effect.h"
+#include "engine/activity_record.h"
+#include "toolkit/element_host.h"
+#include "toolkit/pointer_tracker.h"
+
+namespace gw::platform {
+class ChildWindow;
+class GlContext;
+}  // namespace gw::platform
+
+class TarnEditor;
+
+class RenderWindow : public gw::ElementHost {
+ public:
+  // Window pixels, y downwards, as the host sees the editor.
+  struct Rect {
+    std::int16_t top = 0, left = 0, bottom = 0, right = 0;
+  };
+  static constexpr float kDesignWidth = 610.0f;
+  static constexpr float kDesignHeight = 415.0f;
+
+  // Thread: UI. rect is in design units; the child window takes pixelWidth x
+  // pixelHeight (the scaled editor size) and the design space is mapped onto it.
+  RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
+               const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight);
+  ~RenderWindow();
+
+  // Thread: UI. Stops the render thread, waiting at most 5000 ms, then frees the window
+  // and its child window. A render thread that does not stop keeps the window alive and
+  // frees it itself when it ends; no event reaches the window in between.
+  static void destroy(std::unique_ptr<RenderWindow> window,
+                      int waitMs = gw::RenderThread::kStopWaitMs);
+  // Thread: any. Render windows not yet freed, abandoned ones included.
+  static int liveCount();
+
+  // Thread: UI, while the view is built.
+  gw::Texture& addTexture(std::uint16_t resourceId);
+  void addEffect(std::unique_ptr<TW::Effect> effect);
+  // Thread: UI. Once the tree is complete; a second call only complains.
+  void startRenderThread();
+
+  // Thread: UI. Pointer events from the child window into the tree, then a flush.
+  void idle();
+
+  TarnEditor* view() const { return view_; }
+  float scale() const { return scaleX_; }
+  int viewportWidth() const { return viewportWidth_; }
+  int viewportHeight() const { return viewportHeight_; }
+  // Null when the child window could not be created.
+  gw::platform::ChildWindow* childWindow() const { return child_.get(); }
+  std::uint64_t framesDrawn() const { return thread_.frames(); }
+
+  // Render thread only (render_window_gl.cpp).
+  void glSetUp();
+  void renderFrame();
+  void glRelease();
+  void setFrameInterval(float seconds) { frameInterval_ = seconds; }
+
+ private:
+  void drawFrame();
+  void drawBackground();
+  void draw3DPass();
+  void drawScene();
+  void followHovered();
+
+  TarnEditor* view_;
+  std::vector<std::unique_ptr<gw::Texture>> textures_;
+  std::vector<std::unique_ptr<TW::Effect>> effects_;
+  Rect rect_;
+  float scaleX_ = 1.0f;
+  float scaleY_ = 1.0f;
+  std::unique_ptr<gw::platform::ChildWindow> child_;
+  gw::PointerTracker pointer_{*this};
+  std::vector<gw::platform::PointerEvent> events_;
+
+  // Projection, from the design rectangle.
+  float width_ = kDesignWidth, height_ = kDesignHeight;
+  float aspect_ = 0.0f;
+  float fov_ = 65.0f;
+  float eyeDistance_ = 0.0f;
+  int viewportWidth_ = 0, viewportHeight_ = 0;
+
+  // Render-thread state.
+  std::unique_ptr<gw::platform::GlContext> context_;
+  bool glReady_ = false;
+  float frameInterval_ = 0.0f;
+  double backgroundTime_ = 0.0;
+  std::array<float, 9 * 6> background_{};
+  std::array<float, 4> light1Position_{0.0f, 0.0f, 50.0f, 1.0f};
+  gw::ActivityRecord engineStatus_;
+  // Set when the window is abandoned to a late render thread: it no longer asks the
+  // plug-in for anything, since the plug-in may be gone.
+  std::atomic<bool> detached_{false};
+
+  gw::RenderThread thread_;
+};
