@@ -1,0 +1,18 @@
+#!/bin/sh
+# expect_failure.sh PATTERN COMMAND...: passes when COMMAND exits non-zero and its
+# standard error matches PATTERN (grep -E) on a single line.
+pattern=$1
+shift
+err=$("$@" 2>&1 >/dev/null)
+rc=$?
+if [ "$rc" -eq 0 ]; then
+  echo "expected a failure, got exit 0: $*"
+  exit 1
+fi
+lines=$(printf '%s\n' "$err" | wc -l)
+if [ "$lines" -ne 1 ] || ! printf '%s\n' "$err" | grep -Eq "$pattern"; then
+  echo "expected one line matching '$pattern', got (exit $rc):"
+  printf '%s\n' "$err"
+  exit 1
+fi
+echo "ok (exit $rc): $err"

@@ -1,0 +1,147 @@
+// glimmerwick-standalone end to end on a virtual display: a module's editor in its window,
+// screenshots, and quitting by the close box or a signal.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/platform/x11_driver.h"
+
+namespace fs = std::filesystem;
+using gw::test::waitUntil;
+using gw::test::X11Driver;
+
+namespace {
+
+struct Outcome {
+  int code = -1;
+  std::string err;
+};
+
+fs::path scratch(const std::string& name) {
+  return fs::temp_directory_path() / ("gw-standalone-" + std::to_string(::getpid()) + "-" + name);
+}
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Outcome standalone(const std::string& args) {
+  const fs::path err = scratch("stderr");
+  const std::string command = std::string(GW_STANDALONE) + " " + args + " 2>" + err.string();
+  const int status = std::system(command.c_str());
+  Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(err)};
+  fs::remove(err);
+  return run;
+}
+
+struct Image {
+  png_uint_32 width = 0, height = 0;
+  std::vector<unsigned char> rgba;
+  const unsigned char* at(int x, int y) const { return &rgba[(y * width + x) * 4]; }
+};
+
+bool readPng(const fs::path& path, Image& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
+  png.format = PNG_FORMAT_RGBA;
+  image.width = png.width;
+  image.height = png.height;
+  image.rgba.resize(PNG_IMAGE_SIZE(png));
+  return png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) != 0;
+}
+
+TEST(Standalone, ShowsTheEditorAndWritesAScreenshot) {
+  const fs::path shot = scratch("fake.png");
+  const Outcome run = standalone("--screenshot " + shot.string() + " --after 0.5 " GW_FAKE_EDITOR);
+  ASSERT_EQ(run.code, 0) << run.err;
+  Image image;
+  ASSERT_TRUE(readPng(shot, image));
+  EXPECT_EQ(image.width, 320u);
+  EXPECT_EQ(image.height, 200u);
+  // The editor's render thread cleared its window to (0.1, 0.6, 0.3).
+  const unsigned char* centre = image.at(160, 100);
+  EXPECT_NEAR(centre[0], 26, 2);
+  EXPECT_NEAR(centre[1], 153, 2);
+  EXPECT_NEAR(centre[2], 77, 2);
+  EXPECT_NE(run.err.find("fake editor closed\nfake effect closed\n"), std::string::npos) << run.err;
+  fs::remove(shot);
+}
+
+TEST(Standalone, ShowsTheSynthesisersAnimatedBackground) {
+  if (!fs::exists(GW_MODULE)) GTEST_SKIP() << "the module is not built: " << GW_MODULE;
+  const fs::path shot = scratch("module.png");
+  const Outcome run = standalone("--screenshot " + shot.string() + " --after 1.5 " GW_MODULE);
+  if (run.err.find("module has no editor") != std::string::npos) {
+    GTEST_SKIP() << "the module has no editor yet";
+  }
+  ASSERT_EQ(run.code, 0) << run.err;
+  Image image;
+  ASSERT_TRUE(readPng(shot, image));
+  EXPECT_EQ(image.width, 610u);
+  EXPECT_EQ(image.height, 415u);
+  // A dark blue field: blue around 0.2 dominates red across most of the window.
+  int bluish = 0;
+  for (png_uint_32 y = 0; y < image.height; y += 8) {
+    for (png_uint_32 x = 0; x < image.width; x += 8) {
+      const unsigned char* p = image.at(static_cast<int>(x), static_cast<int>(y));
+      bluish += p[2] > p[0] + 20;
+    }
+  }
+  EXPECT_GT(bluish, static_cast<int>(image.width / 8 * image.height / 8) / 2);
+  fs::remove(shot);
+}
+
+TEST(Standalone, QuitsCleanlyOnTheCloseBoxAndOnSigterm) {
+  X11Driver x;
+  const fs::path err = scratch("bg-stderr"), rc = scratch("bg-rc"), pid = scratch("bg-pid");
+  const auto startInBackground = [&] {
+    fs::remove(rc);
+    fs::remove(pid);
+    const std::string command = "sh -c '" + std::string(GW_STANDALONE) + " " GW_FAKE_EDITOR +
+                                " 2>" + err.string() + " & echo $! >" + pid.string() +
+                                "; wait $!; echo $? >" + rc.string() + "' &";
+    return std::system(command.c_str()) == 0;
+  };
+  const auto finished = [&] { return fs::exists(rc) && !slurp(rc).empty(); };
+
+  ASSERT_TRUE(startInBackground());
+  Window window = 0;
+  // The window carries the plug-in's name, or the product's when the plug-in has none.
+  ASSERT_TRUE(waitUntil([&] { return (window = x.findByName("Glimmerwick")) != 0; }));
+  x.closeBox(window);
+  ASSERT_TRUE(waitUntil(finished));
+  EXPECT_EQ(slurp(rc), "0\n");
+  EXPECT_EQ(slurp(err), "fake editor closed\nfake effect closed\n");
+
+  ASSERT_TRUE(startInBackground());
+  ASSERT_TRUE(waitUntil([&] { return x.findByName("Glimmerwick") != 0; }));
+  ASSERT_TRUE(waitUntil([&] { return !slurp(pid).empty(); }));
+  ASSERT_EQ(::kill(std::stoi(slurp(pid)), SIGTERM), 0);
+  ASSERT_TRUE(waitUntil(finished));
+  EXPECT_EQ(slurp(rc), "0\n");
+  EXPECT_EQ(slurp(err), "fake editor closed\nfake effect closed\n");
+  for (const auto& f : {err, rc, pid}) fs::remove(f);
+}
+
+TEST(Standalone, RefusesBadInputWithAOneLineError) {
+  Outcome run = standalone("/nonexistent/glimmerwick.so");
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err.rfind("glimmerwick-standalone: cannot load /nonexistent/glimmerwick.so", 0), 0u)
+      << run.err;
+  run = standalone("--program 5 " GW_FAKE_EDITOR);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_NE(run.err.find("no program 5"), std::string::npos) << run.err;
+  run = standalone("--after 2");
+  EXPECT_EQ(run.code, 2);
+  run = standalone("--program -1");
+  EXPECT_EQ(run.code, 2);
+}
+
+}  // namespace
