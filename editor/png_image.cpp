@@ -30,6 +30,12 @@ bool readPng(Cursor& cursor, png_structp png, png_infop info) {
   return true;
 }
 
+// Damaged data is an ordinary outcome here, reported by the return value alone.
+[[noreturn]] void quietError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
+void quietWarning(png_structp, png_const_charp) {}
+
 bool isPowerOfTwo(std::uint32_t n) {
   return n != 0 && (n & (n - 1)) == 0;
 }
@@ -46,7 +52,8 @@ bool decodePng(std::span<const std::byte> data, PngImage& image) {
   if (data.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(data.data()), 0, 8) != 0) {
     return false;
   }
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
     png_destroy_read_struct(&png, nullptr, nullptr);
