@@ -83,8 +83,9 @@ void float2string(float value, char* text, int maxLen) {
   double v = value;
   const bool negative = v < 0.0;
   if (negative) v = -v;
-  // The SDK leaves the text unwritten for huge values; writing the word is its intent.
-  if (!(v <= (negative ? 9999999.0 : 99999999.0))) {
+  // The SDK leaves the text unwritten for huge values and drops the leading digits of
+  // integers one digit short of that; both get the word here, never a wrong number.
+  if (!(v < (negative ? 1e6 : 1e7))) {
     copyText(text, std::isnan(v) ? "NaN" : "Huge!", static_cast<std::size_t>(maxLen));
     return;
   }
