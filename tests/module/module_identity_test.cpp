@@ -9,6 +9,9 @@ namespace gw::test {
 namespace {
 
 TEST(ModuleExports, OnlyTheTwoEntryPointsAreExported) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the DLL's export table is checked by tests/win32";
+#else
   const std::string command = std::string("nm -D --defined-only '") + GW_MODULE_PATH + "'";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
@@ -20,6 +23,7 @@ TEST(ModuleExports, OnlyTheTwoEntryPointsAreExported) {
   }
   ASSERT_EQ(pclose(pipe), 0) << command;
   EXPECT_EQ(symbols, (std::set<std::string>{"VSTPluginMain", "main"}));
+#endif
 }
 
 TEST(ModuleIdentity, RecordAndNames) {

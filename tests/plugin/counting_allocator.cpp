@@ -1,0 +1,55 @@
+// In a translation unit of its own, so the compiler never inlines these into callers and
+// pairs their malloc/free with the built-in operators.
+#include "tests/plugin/counting_allocator.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace gw::test {
+
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+
+}  // namespace gw::test
+
+void* operator new(std::size_t size) {
+  if (gw::test::counting.load(std::memory_order_relaxed)) gw::test::allocations.fetch_add(1);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void* operator new(std::size_t size, std::align_val_t align) {
+  if (gw::test::counting.load(std::memory_order_relaxed)) gw::test::allocations.fetch_add(1);
+  const auto a = static_cast<std::size_t>(align);
+  if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, std::align_val_t align) {
+  return operator new(size, align);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
