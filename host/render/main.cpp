@@ -1,5 +1,6 @@
 // glimmerwick-render: our offline host. Loads a VST 2.4 module, shows what a host sees of
 // it, or plays a MIDI file (or a built-in phrase) through it into a WAV file.
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -53,6 +54,12 @@ int run(const gw::render::RenderOptions& options) {
   if (!render::resolveParameters(options.settings, *plugin, changes, error)) return fail(error);
   for (const auto& change : changes) plugin->setParameter(change.index, change.normalised);
 
+  // A file of absurd delta times would otherwise run for days into a broken WAV.
+  const double longest = (sequence.endSeconds + options.maxTailSeconds) * options.sampleRate;
+  if (longest > static_cast<double>(render::maxWavFrames(options.format))) {
+    return fail("the music lasts " + std::to_string(std::llround(sequence.endSeconds)) +
+                " s, more than a WAV file can hold at this rate and format");
+  }
   render::WavWriter writer;
   if (!writer.open(options.output, static_cast<int>(options.sampleRate), options.format, error))
     return fail(error);

@@ -6,6 +6,14 @@
 
 namespace gw::render {
 
+std::int64_t maxWavFrames(SampleFormat format) {
+  const std::int64_t bytesPerFrame = format == SampleFormat::Pcm16   ? 4
+                                     : format == SampleFormat::Pcm24 ? 6
+                                                                     : 8;
+  // Room for the header and the chunks libsndfile adds.
+  return (0xFFFFFFFFll - 4096) / bytesPerFrame;
+}
+
 WavWriter::~WavWriter() {
   discard();
 }

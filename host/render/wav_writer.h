@@ -11,6 +11,9 @@ struct sf_private_tag;
 
 namespace gw::render {
 
+// The most frames a WAV file of this format can hold (its sizes are 32-bit).
+std::int64_t maxWavFrames(SampleFormat format);
+
 class WavWriter {
  public:
   WavWriter() = default;
