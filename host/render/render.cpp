@@ -98,16 +98,15 @@ std::string summaryLine(const std::string& path, const RenderSummary& summary, d
   const double speed = seconds / std::max(summary.wallSeconds, 1e-6);
   char line[512];
   std::snprintf(line, sizeof line,
-                "%s: %.2f s, %.0f Hz stereo %s; peak L %s R %s dBFS; RMS L %s R %s dBFS; "
+                ": %.2f s, %.0f Hz stereo %s; peak L %s R %s dBFS; RMS L %s R %s dBFS; "
                 "%.1fx real time%s%s",
-                path.c_str(), seconds, sampleRate, formatName(format),
-                decibels(summary.levels[0].peak).c_str(), decibels(summary.levels[1].peak).c_str(),
-                rms[0].c_str(), rms[1].c_str(), speed,
+                seconds, sampleRate, formatName(format), decibels(summary.levels[0].peak).c_str(),
+                decibels(summary.levels[1].peak).c_str(), rms[0].c_str(), rms[1].c_str(), speed,
                 summary.tailCapped ? "; tail cut at its cap (notes still sounding?)" : "",
                 summary.levels[0].nonFinite + summary.levels[1].nonFinite > 0
                     ? "; WARNING: non-finite samples in the output"
                     : "");
-  return line;
+  return path + line;
 }
 
 }  // namespace gw::render
