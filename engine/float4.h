@@ -113,9 +113,12 @@ inline Float4 select(Float4 mask, Float4 ifTrue, Float4 ifFalse) {
   return Float4(_mm_or_ps(_mm_and_ps(mask.v, ifTrue.v), _mm_andnot_ps(mask.v, ifFalse.v)));
 }
 
-// Lane 0 of a replaced by x, the other lanes kept.
+// Lane 0 of a replaced by x (or by lane 0 of b), the other lanes kept.
 inline Float4 withLane0(Float4 a, float x) {
   return Float4(_mm_move_ss(a.v, _mm_set_ss(x)));
+}
+inline Float4 withLane0(Float4 a, Float4 b) {
+  return Float4(_mm_move_ss(a.v, b.v));
 }
 
 // One lane copied to all four.

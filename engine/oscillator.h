@@ -24,31 +24,53 @@ inline T fastSine(T a) {
 
 // Bends the phase (cycles, [0, 1)) so that the first half of the warped cycle takes the
 // fraction pw of the period. pw is not clamped: any finite pw gives a finite result, and
-// the reciprocal of the side that is not chosen (possibly infinite) is never used.
+// the quotient of the side that is not chosen (possibly infinite) is never used.
+// Exact divisions, so every build and processor gives the same phase.
 inline float phaseWarp(float phase, float pw) {
-  if (pw == 0.0f || phase > pw) {
-    const float r1 = 1.0f / (1.0f - pw);
-    return (0.5f - pw) * r1 + phase * 0.5f * r1;
-  }
-  return phase * 0.5f * (1.0f / pw);
+  const float half = phase * 0.5f;
+  if (pw == 0.0f || phase > pw) return ((0.5f - pw) + half) / (1.0f - pw);
+  return half / pw;
 }
 
-// The branch-free twin of phaseWarp for four phases; identical results lane by lane.
+// Four phases at once; identical results lane by lane.
 inline Float4 phaseWarp(Float4 phase, Float4 pw) {
-  const Float4 one = Float4::splat(1.0f);
-  const Float4 r1 = one / (one - pw);
-  const Float4 r2 = one / pw;
   const Float4 half = phase * 0.5f;
-  const Float4 wide = (0.5f - pw) * r1 + half * r1;
-  const Float4 narrow = half * r2;
-  const Float4 useWide = cmpEq(pw, Float4()) | cmpGt(phase, pw);
-  return select(useWide, wide, narrow);
+  const Float4 wide = ((0.5f - pw) + half) / (1.0f - pw);
+  const Float4 narrow = half / pw;
+  return select(cmpEq(pw, Float4()) | cmpGt(phase, pw), wide, narrow);
+}
+
+// One phase and width in all lanes (the render loop's case): both sides from a single
+// division, the result in all lanes.
+inline Float4 phaseWarpSplat(Float4 phase, Float4 pw) {
+  const Float4 half = phase * 0.5f;
+  const Float4 quotients = withLane0(half, (0.5f - pw) + half) / withLane0(pw, 1.0f - pw);
+  return select(cmpEq(pw, Float4()) | cmpGt(phase, pw), broadcast<0>(quotients),
+                broadcast<1>(quotients));
 }
 
 // The harmonic numbers 1..16 as four lane groups.
 inline Float4 harmonicNumbers(int group) {
   const float k = static_cast<float>(group * 4);
   return Float4::make(k + 1.0f, k + 2.0f, k + 3.0f, k + 4.0f);
+}
+
+// The voice's unfiltered sample: sixteen harmonics of the warped phase, each with its
+// level (times Volume³) and the gain of its source. gains[g][j] holds the levels of
+// harmonics 4g+1..4g+4 in the lanes whose source is j, zero elsewhere; envGains holds the
+// four sources' gains. Sums lane-wise over the groups, then across the lanes.
+inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
+                         Float4 envGains) {
+  const Float4 e0 = broadcast<0>(envGains);
+  const Float4 e1 = broadcast<1>(envGains);
+  const Float4 e2 = broadcast<2>(envGains);
+  const Float4 e3 = broadcast<3>(envGains);
+  auto term = [&](int g) {
+    const Float4 gain = e0 * gains[g][0] + e1 * gains[g][1] + e2 * gains[g][2] + e3 * gains[g][3];
+    return gain * fastSine(numbers[g] * warped);
+  };
+  const Float4 sum = ((term(0) + term(1)) + term(2)) + term(3);
+  return sumLanes(sum);
 }
 
 }  // namespace gw

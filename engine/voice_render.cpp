@@ -59,6 +59,9 @@ struct VoiceState {
   FilterState filter;
 };
 
+// Samples per pass: the oscillator pass fills these, the filter pass drains them.
+constexpr std::uint32_t kPass = 64;
+
 void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
                    float* out, std::uint32_t frames) {
   const Float4 step = v.baseIncrement * b.stepMultiplier;
@@ -67,34 +70,38 @@ void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const Voi
   const float coefBase = v.filterCoefBase;
   const float coefRange = v.filterCoefRange;
   const float damping = v.filterDamping;
-  const auto& gains = b.gains;
+  const FilterWeights weights = b.filter;
+  const Float4 numbers[4] = {harmonicNumbers(0), harmonicNumbers(1), harmonicNumbers(2),
+                             harmonicNumbers(3)};
   EnvelopeLanes e = env;
   VoiceState s = st;
-  for (std::uint32_t i = 0; i < frames; ++i) {
-    e.levelA += e.incA;
-    e.incA += e.curveA;
-    e.levelB += e.incB;
-    e.incB += e.curveB;
-    const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
-    const Float4 warped = phaseWarp(s.phase, Float4::splat(pw));
-    const Float4 envGains = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
-    const Float4 g0 = broadcast<0>(envGains);
-    const Float4 g1 = broadcast<1>(envGains);
-    const Float4 g2 = broadcast<2>(envGains);
-    const Float4 g3 = broadcast<3>(envGains);
-    Float4 sum;
-    for (int g = 0; g < 4; ++g) {
-      const Float4 sines = fastSine(harmonicNumbers(g) * warped);
-      const Float4 gain = g0 * gains[g][0] + g1 * gains[g][1] + g2 * gains[g][2] + g3 * gains[g][3];
-      sum = g == 0 ? gain * sines : sum + gain * sines;
+  alignas(16) float x[kPass];
+  alignas(16) float coef[kPass];
+  alignas(16) float amp[kPass];
+  for (std::uint32_t done = 0; done < frames; done += kPass) {
+    const std::uint32_t n = std::min(kPass, frames - done);
+    // Oscillator pass: no long chain from one sample to the next, so the processor
+    // overlaps consecutive samples.
+    for (std::uint32_t i = 0; i < n; ++i) {
+      e.levelA += e.incA;
+      e.incA += e.curveA;
+      e.levelB += e.incB;
+      e.incB += e.curveB;
+      const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
+      const Float4 warped = phaseWarpSplat(s.phase, Float4::splat(pw));
+      const Float4 envGains = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
+      x[i] = harmonicSum(warped, numbers, b.gains, envGains);
+      coef[i] = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
+      amp[i] = e.levelA.lane0();
+      s.phase = s.phase + step;
+      s.phase = s.phase - trunc(s.phase);
+      stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
+      stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
     }
-    const float x = sumLanes(sum);
-    const float f = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
-    out[i] += filterSample(s.filter, x, f, damping, b.filter) * e.levelA.lane0();
-    s.phase = s.phase + step;
-    s.phase = s.phase - trunc(s.phase);
-    stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
-    stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
+    // Filter pass: the filter state is the one long chain; alone it runs at its latency.
+    float* o = out + done;
+    for (std::uint32_t i = 0; i < n; ++i)
+      o[i] += filterSample(s.filter, x[i], coef[i], damping, weights) * amp[i];
   }
   env = e;
   st = s;

@@ -17,7 +17,7 @@ struct VoiceBlock {
   // gains[g][j]: for harmonics 4g+1..4g+4, their level times Volume³ in the lanes whose
   // Env Select is j (0 None, 1..3 Env n), else 0. The gain of a harmonic is then the
   // sum over j of envGains[j] × gains[g][j], with exactly one non-zero term.
-  std::array<std::array<Float4, 4>, 4> gains;
+  Float4 gains[4][4];
   Float4 lfoAmount;  // lanes LFO 4, LFO 1..3
   Float4 lfoOffset;
   float pulseWidth = 0.5f;

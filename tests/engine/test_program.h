@@ -1,5 +1,4 @@
-// A program's 180 values for driving the engine directly, set to the factory defaults
-// of every parameter the engine reads.
+// A program's 180 values for driving the engine directly.
 #pragma once
 
 #include <array>
@@ -9,49 +8,15 @@
 
 #include "engine/param_view.h"
 #include "engine/synth_engine.h"
+#include "plugin/parameter_table.h"
 
 namespace gw::test {
 
 class TestProgram {
  public:
+  // Every parameter at its default: the sound of the "Defaults" program, a pure sine.
   TestProgram() {
-    for (auto& v : values_) v.store(0.0f);
-    set(param::kVolume, 1.0f);
-    set(param::level(1), 1.0f);
-    set(param::kAttack, 0.5f);
-    set(param::kDecay, 0.5f);
-    set(param::kRelease, 0.5f);
-    set(param::kSustain, 0.7f);
-    for (int e = 1; e <= 3; ++e) {
-      set(param::envLevelA2(e), 1.0f);
-      set(param::envSustain(e), 1.0f);
-      set(param::envLevelR1(e), 1.0f);
-    }
-    for (int k = 1; k <= 4; ++k) {
-      set(param::lfoSpeed(k), 1.0f);
-      set(param::lfoOffset(k), 1.0f);
-    }
-    set(param::kPulseWidth, 0.5f);
-    set(param::kPwLfoSpeed, 1.0f);
-    set(param::kPwEnvAttack, 1.0f);
-    set(param::kPwEnvDecay, 1.0f);
-    set(param::kPwEnvRelease, 1.0f);
-    set(param::kPwEnvSustain, 0.7f);
-    set(param::kFilterCutoff, 1000.0f);
-    set(param::kFilterQ, 0.1f);
-    set(param::kFilterLfoSpeed, 0.2f);
-    set(param::kFilterEnvAttack, 1.0f);
-    set(param::kFilterEnvDecay, 1.0f);
-    set(param::kFilterEnvRelease, 1.0f);
-    set(param::kFilterEnvSustain, 0.7f);
-    set(param::kPitchWheelRange, 2.0f);
-    set(param::kVelocityEnvAmount, 1.0f);
-    set(param::kModulationWetDry, 50.0f);
-    set(param::kModulationDelay, 10.0f);
-    set(param::kModulationSweep, 1.0f);
-    set(param::kModulationRate, 0.2f);
-    set(param::kModulationSpread, 0.5f);
-    set(param::kModulationVoices, 2.0f);
+    for (int i = 0; i < param::kCount; ++i) values_[i].store(kParameterTable[i].defaultValue);
   }
 
   void set(int index, float value) { values_[index].store(value); }
