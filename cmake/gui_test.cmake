@@ -22,8 +22,11 @@ function(gw_add_gui_test)
   string(MD5 digest "${CMAKE_BINARY_DIR}/${arg_NAME}")
   string(SUBSTRING ${digest} 0 4 digest)
   math(EXPR server "100 + 0x${digest} % 30000")
+  # -noreset: a server that resets whenever its last client leaves refuses connections
+  # for a moment, and tests open and close many.
   add_test(NAME ${arg_NAME}
-           COMMAND ${GW_XVFB_RUN} -n ${server} -a -s "-screen 0 1280x1024x24" ${arg_COMMAND})
+           COMMAND ${GW_XVFB_RUN} -n ${server} -a -s "-screen 0 1280x1024x24 -noreset"
+                   ${arg_COMMAND})
   set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "LIBGL_ALWAYS_SOFTWARE=1"
                                               LABELS gui TIMEOUT ${arg_TIMEOUT})
 endfunction()
