@@ -11,6 +11,7 @@ namespace gw::platform {
 
 constexpr std::string_view kAppId = "com.tarnwell.glimmerwick";
 
+// Thread: any; writers in one process are serialised, readers never see a half-written file.
 std::int32_t readPreference(std::string_view name, std::int32_t defaultValue);
 // Failures are ignored, as a registry write's would be.
 void writePreference(std::string_view name, std::int32_t value);

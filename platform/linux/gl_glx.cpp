@@ -34,6 +34,8 @@ class GlxContext final : public GlContext {
 
   bool makeCurrent() override {
     x11::ensureErrorHandler();
+    // An error left over from the last frame's swap is not this call's failure.
+    x11::takeError(display_);
     const bool made = glXMakeCurrent(display_, window_, context_) == True;
     return made && x11::syncAndTakeError(display_) == 0;
   }

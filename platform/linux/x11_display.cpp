@@ -75,6 +75,10 @@ void closeDisplay(Display* display) {
 
 int syncAndTakeError(Display* display) {
   XSync(display, False);
+  return takeError(display);
+}
+
+int takeError(Display* display) {
   Watched* slot = find(display);
   return slot != nullptr ? slot->error.exchange(0, std::memory_order_relaxed) : 0;
 }

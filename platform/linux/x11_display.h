@@ -20,6 +20,8 @@ void ensureErrorHandler();
 // Waits until the server has answered every request so far, then returns the first
 // error code recorded on the display since the previous call (0 when none).
 int syncAndTakeError(Display* display);
+// The same without waiting: only errors that have arrived already.
+int takeError(Display* display);
 std::string errorText(Display* display, int code);
 
 }  // namespace gw::platform::x11
