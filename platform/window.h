@@ -20,7 +20,7 @@ struct PointerEvent {
   Kind kind = Kind::Move;
   int x = 0;
   int y = 0;
-  int button = 0;              // 1 left, 2 middle, 3 right; 0 for moves
+  int button = 0;               // 1 left, 2 middle, 3 right; 0 for moves
   std::uint32_t modifiers = 0;  // kModShift | kModControl | kModAlt
 };
 
