@@ -1,0 +1,33 @@
+#include <dlfcn.h>
+
+#include "platform/module_loader.h"
+
+namespace gw::platform {
+
+ModuleHandle loadModule(const std::string& path, std::string& error) {
+  if (path.empty()) {
+    error = "no module file given";
+    return nullptr;
+  }
+  // dlopen searches the library path for a name without a slash.
+  std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+  dlerror();
+  // RTLD_LOCAL: two modules in one host must not resolve each other's symbols.
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* text = dlerror();
+    error = text != nullptr ? text : path + ": cannot load module";
+  }
+  return handle;
+}
+
+void* findModuleSymbol(ModuleHandle module, const char* name) {
+  if (module == nullptr || name == nullptr) return nullptr;
+  return dlsym(module, name);
+}
+
+void unloadModule(ModuleHandle module) {
+  if (module != nullptr) dlclose(module);
+}
+
+}  // namespace gw::platform
