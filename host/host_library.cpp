@@ -1,10 +1,10 @@
 #include "host/host_library.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+
+#include "platform/module_loader.h"
 
 namespace gw::host {
 
@@ -17,11 +17,6 @@ thread_local Plugin* tCreating = nullptr;
 
 // Generous text buffers: modules often write past the interface's nominal capacities.
 constexpr std::size_t kTextCapacity = 256;
-
-std::string loaderError(const char* fallback) {
-  const char* text = dlerror();
-  return text != nullptr ? text : fallback;
-}
 
 bool equals(const void* ptr, const char* text) {
   return ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), text) == 0;
@@ -40,20 +35,13 @@ std::unique_ptr<Module> Module::load(const std::string& path, std::string& error
     error = "no module file given";
     return nullptr;
   }
-  // A bare file name would make the loader search the library path instead of the
-  // current directory, which is never what a user naming a module file means.
-  std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-  dlerror();
-  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    error = loaderError("cannot load module");
-    return nullptr;
-  }
-  void* symbol = dlsym(handle, "VSTPluginMain");
-  if (symbol == nullptr) symbol = dlsym(handle, "main");
+  void* handle = platform::loadModule(path, error);
+  if (handle == nullptr) return nullptr;
+  void* symbol = platform::findModuleSymbol(handle, "VSTPluginMain");
+  if (symbol == nullptr) symbol = platform::findModuleSymbol(handle, "main");
   if (symbol == nullptr) {
     error = path + ": exports neither VSTPluginMain nor main";
-    dlclose(handle);
+    platform::unloadModule(handle);
     return nullptr;
   }
   std::unique_ptr<Module> module(new Module());
@@ -64,7 +52,7 @@ std::unique_ptr<Module> Module::load(const std::string& path, std::string& error
 }
 
 Module::~Module() {
-  if (handle_ != nullptr) dlclose(handle_);
+  platform::unloadModule(handle_);
 }
 
 std::unique_ptr<Plugin> Plugin::create(const Module& module, std::string& error,
