@@ -44,29 +44,23 @@ void TarnAdditiveSynth::processReplacing(float**, float** outputs, std::int32_t 
   float* left = outputs[0];
   float* right = outputs[1];
   if (left == nullptr || right == nullptr) return;
-  // Until the engine lands: engine_.renderBlock(left, right, sampleFrames).
-  std::fill_n(left, sampleFrames, 0.0f);
-  std::fill_n(right, sampleFrames, 0.0f);
+  engine_.renderBlock(gw::ParamView(currentValues()), getSampleRate(), left, right, sampleFrames);
 }
 
 std::int32_t TarnAdditiveSynth::processEvents(vst::VstEvents* events) {
   const int count = gw::eventCount(events);
   for (int i = 0; i < count; ++i) {
     gw::MidiMessage message;
-    gw::NoteRequest request;
-    if (gw::midiMessageAt(events, i, message) && gw::decodeMidi(message, request)) {
-      queueNote(request);
+    if (gw::midiMessageAt(events, i, message)) {
+      const std::uint8_t bytes[3] = {message.status, message.data1, message.data2};
+      engine_.midiMessage(bytes, 3);
     }
   }
   return 1;
 }
 
-void TarnAdditiveSynth::queueNote(const gw::NoteRequest& request) {
-  // Until the engine lands: engine_'s NoteOnOffQueue::Write.
-  (void)request;
-}
-
 std::int32_t TarnAdditiveSynth::Reset() {
+  engine_.reset();
   return kNoErr;
 }
 
@@ -153,5 +147,5 @@ std::int32_t TarnAdditiveSynth::GetPropertyInfo(std::int32_t property, std::int3
 }
 
 void TarnAdditiveSynth::GetActivity(gw::ActivityRecord& record) {
-  record = activity_;
+  record = engine_.activity();
 }

@@ -1,11 +1,12 @@
 // The synthesiser: the plug-in base made concrete with its host-facing answers, the
-// parameters' value names and texts, and (once it lands) the engine. The whole object,
+// parameters' value names and texts, and the engine. The whole object,
 // engine included, is one allocation made by the entry point.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/activity_record.h"
+#include "engine/synth_engine.h"
 #include "plugin/midi_input.h"
 #include "plugin/tarn_au_base.h"
 
@@ -22,7 +23,8 @@ class TarnAdditiveSynth : public TarnAuBase {
   void resume() override;
   // Writes both outputs; inputs are ignored. Thread: audio.
   void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
-  // Takes note on/off and all-notes-off; they apply from the next block. Thread: audio.
+  // Takes note on/off, all-notes-off and the pitch wheel; they apply from the next block.
+  // Thread: audio.
   std::int32_t processEvents(vst::VstEvents* events) override;
 
   // Ignores the rows named "Unused". Thread: any.
@@ -53,12 +55,6 @@ class TarnAdditiveSynth : public TarnAuBase {
   virtual std::int32_t GetVersion() { return kVendorVersion; }
 
  private:
-  // Hands one decoded MIDI request to the engine. Thread: audio.
-  void queueNote(const gw::NoteRequest& request);
-
-  // ---- Engine slot --------------------------------------------------------------------
-  // The engine lands here as a member (`gw::SynthEngine engine_;`), so that voices, note
-  // queue and delay line share this object's single allocation. It then takes over
-  // queueNote, processReplacing's block, Reset and the activity record.
-  gw::ActivityRecord activity_{};
+  // Voices, note queue and delay line share this object's single allocation.
+  gw::SynthEngine engine_;
 };

@@ -81,7 +81,7 @@ TEST_F(SynthTest, NullBuffersAreRefused) {
   EXPECT_EQ(text(vst::effGetProgramName), "Defaults");
 }
 
-TEST_F(SynthTest, ResumeAsksForMidiAndProcessingIsSilentUntilTheEngine) {
+TEST_F(SynthTest, ResumeAsksForMidiAndANoteStartsFromSilence) {
   hostCalls().clear();
   dispatch(vst::effMainsChanged, 0, 1);
   ASSERT_FALSE(hostCalls().empty());
@@ -107,8 +107,10 @@ TEST_F(SynthTest, ResumeAsksForMidiAndProcessingIsSilentUntilTheEngine) {
   std::fill(std::begin(right), std::end(right), 1.0f);
   float* outputs[] = {left, right};
   effect_->processReplacing(effect_, nullptr, outputs, 64);
-  EXPECT_TRUE(std::all_of(std::begin(left), std::end(left), [](float s) { return s == 0.0f; }));
-  EXPECT_TRUE(std::all_of(std::begin(right), std::end(right), [](float s) { return s == 0.0f; }));
+  // The note starts at the first sample, from silence (the default attack is 0.5 s).
+  EXPECT_TRUE(std::all_of(std::begin(left), std::end(left), [](float s) { return s < 1e-3f; }));
+  EXPECT_TRUE(std::equal(std::begin(left), std::end(left), std::begin(right)));
+  EXPECT_NE(left[63], 0.0f);
   effect_->processReplacing(effect_, nullptr, nullptr, 64);  // refused, no crash
 }
 
