@@ -28,6 +28,15 @@ void copyText(void* ptr, const char* text, std::size_t capacity) {
   static_cast<char*>(ptr)[capacity - 1] = '\0';
 }
 
+// Far beyond any real instrument, well short of what would exhaust memory.
+bool countsArePlausible(const vst::AEffect& effect) {
+  constexpr std::int32_t kMaxPins = 256;
+  constexpr std::int32_t kMaxItems = 1 << 16;
+  return effect.numInputs >= 0 && effect.numInputs <= kMaxPins && effect.numOutputs >= 0 &&
+         effect.numOutputs <= kMaxPins && effect.numParams >= 0 && effect.numParams <= kMaxItems &&
+         effect.numPrograms >= 0 && effect.numPrograms <= kMaxItems;
+}
+
 }  // namespace
 
 std::unique_ptr<Module> Module::load(const std::string& path, std::string& error) {
@@ -74,6 +83,11 @@ std::unique_ptr<Plugin> Plugin::create(const Module& module, std::string& error,
   }
   effect->user = plugin.get();
   plugin->effect_ = effect;
+  if (!countsArePlausible(*effect)) {
+    // A corrupt record would have us allocate or loop without end; close it unopened.
+    error = module.path() + ": the effect declares implausible pin, parameter or program counts";
+    return nullptr;
+  }
   if (options.open) {
     plugin->dispatch(vst::effOpen);
     plugin->setSampleRate(options.sampleRate);

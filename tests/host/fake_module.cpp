@@ -1,6 +1,7 @@
 // A tiny VST 2.4 module for testing our host library and host programs without the real
 // synthesiser. Variants are chosen at build time: FAKE_RETURN_NULL (the entry refuses),
-// FAKE_NO_ENTRY (no entry export), FAKE_MAIN_ONLY (entry exported only as "main").
+// FAKE_NO_ENTRY (no entry export), FAKE_MAIN_ONLY (entry exported only as "main"),
+// FAKE_CORRUPT_COUNTS (a record claiming a billion outputs).
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -176,6 +177,9 @@ void processReplacing(vst::AEffect* effect, float** inputs, float** outputs, std
   e.numParams = 2;
   e.numInputs = 1;
   e.numOutputs = 3;
+#ifdef FAKE_CORRUPT_COUNTS
+  e.numOutputs = 1 << 30;
+#endif
   e.flags = vst::effFlagsCanReplacing | vst::effFlagsIsSynth;
   e.ioRatio = 1.0f;
   e.object = fake;

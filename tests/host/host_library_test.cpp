@@ -17,9 +17,9 @@ std::unique_ptr<Module> loadOrFail(const char* path) {
   return module;
 }
 
-int liveFakes() {
+int liveFakes(const char* path = GW_FAKE_MODULE) {
   // The same path yields the already loaded module; this only looks at its counter.
-  void* handle = dlopen(GW_FAKE_MODULE, RTLD_NOW | RTLD_NOLOAD);
+  void* handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
   if (handle == nullptr) return -1;
   auto live = reinterpret_cast<int (*)()>(dlsym(handle, "fakeLiveInstances"));
   int count = live != nullptr ? live() : -1;
@@ -70,6 +70,15 @@ TEST(PluginCreate, ReportsAnEntryThatReturnsNothing) {
   error.clear();
   EXPECT_EQ(Plugin::create(*fake, error, options), nullptr);
   EXPECT_FALSE(error.empty());
+}
+
+TEST(PluginCreate, ClosesARecordWithImplausibleCounts) {
+  auto module = loadOrFail(GW_FAKE_MODULE_CORRUPT);
+  ASSERT_NE(module, nullptr);
+  std::string error;
+  EXPECT_EQ(Plugin::create(*module, error), nullptr);
+  EXPECT_NE(error.find("implausible"), std::string::npos) << error;
+  EXPECT_EQ(liveFakes(GW_FAKE_MODULE_CORRUPT), 0);
 }
 
 TEST(PluginCreate, RecordsCallbacksMadeBeforeTheRecordIsKnown) {
