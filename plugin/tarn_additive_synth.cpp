@@ -1,12 +1,12 @@
 #include "plugin/tarn_additive_synth.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "plugin/parameter_model.h"
 #include "plugin/parameter_table.h"
 #include "plugin/value_texts.h"
 #include "plugin/vst/aeff_editor.h"
+#include "plugin/vst/vst_io.h"
 #if GW_WITH_EDITOR
 #include "view/tarn_additive_synth_view.h"
 #endif

@@ -7,7 +7,6 @@
 
 #include "engine/activity_record.h"
 #include "engine/synth_engine.h"
-#include "plugin/midi_input.h"
 #include "plugin/tarn_au_base.h"
 
 class TarnAdditiveSynth : public TarnAuBase {

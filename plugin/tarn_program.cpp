@@ -1,8 +1,6 @@
 #include "plugin/tarn_program.h"
 
-#include <cstring>
-
-#include "plugin/parameter_table.h"
+#include "plugin/parameter_model.h"
 
 TarnProgramBasic::TarnProgramBasic() {
   for (gw::ParamValue& value : values_) value.store(0.0f, std::memory_order_relaxed);
@@ -20,7 +18,5 @@ float TarnProgramBasic::getValue(int index) const {
 
 void TarnProgramBasic::setName(const char* name) {
   if (name == nullptr) return;
-  // Longer names are cut to the first 31 characters.
-  std::strncpy(name_, name, kNameSize);
-  name_[kNameSize - 1] = '\0';
+  gw::copyText(name_, name, kNameSize - 1);  // longer names keep their first 31 characters
 }

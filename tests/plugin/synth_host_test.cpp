@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/system.h"
-#include "plugin/midi_input.h"
 #include "tests/plugin/synth_fixture.h"
 
 namespace gw::test {
@@ -136,31 +135,6 @@ TEST(Entry, ProcessorWithoutSse2IsRefusedWithOneMessage) {
   EXPECT_EQ(messages[0].first, "Tarnwell Glimmerwick requires a processor with SSE2 capability");
   EXPECT_EQ(messages[0].second, "Error");
   platform::setMessageSink({});
-}
-
-TEST(Midi, NotesAndReleasesOnEveryChannel) {
-  NoteRequest r{};
-  ASSERT_TRUE(decodeMidi({0x9F, 64, 127, 0}, r));
-  EXPECT_EQ(r.kind, NoteRequest::Kind::NoteOn);
-  EXPECT_EQ(r.note, 64);
-  EXPECT_NEAR(r.velocity, 1.0f, 1e-6f);
-  // Velocity 0 is a note-off, on any channel.
-  ASSERT_TRUE(decodeMidi({0x95, 64, 0, 0}, r));
-  EXPECT_EQ(r.kind, NoteRequest::Kind::NoteOff);
-  ASSERT_TRUE(decodeMidi({0x80, 200, 50, 0}, r));  // data bytes are 7 bits
-  EXPECT_EQ(r.kind, NoteRequest::Kind::NoteOff);
-  EXPECT_EQ(r.note, 200 & 0x7F);
-  EXPECT_EQ(r.velocity, 0.0f);
-  for (std::uint8_t controller : {123, 126}) {
-    ASSERT_TRUE(decodeMidi({0xB7, controller, 0, 0}, r));
-    EXPECT_EQ(r.kind, NoteRequest::Kind::ReleaseAll);
-  }
-  // Sustain, pitch bend, program change, aftertouch and system messages are ignored.
-  for (MidiMessage ignored :
-       {MidiMessage{0xB0, 64, 127, 0}, MidiMessage{0xE0, 0, 64, 0}, MidiMessage{0xC0, 5, 0, 0},
-        MidiMessage{0xD0, 40, 0, 0}, MidiMessage{0xF8, 0, 0, 0}}) {
-    EXPECT_FALSE(decodeMidi(ignored, r)) << int(ignored.status);
-  }
 }
 
 }  // namespace
