@@ -59,8 +59,11 @@ inline Float4 harmonicNumbers(int group) {
 // level (times Volume³) and the gain of its source. gains[g][j] holds the levels of
 // harmonics 4g+1..4g+4 in the lanes whose source is j, zero elsewhere; envGains holds the
 // four sources' gains. Sums lane-wise over the groups, then across the lanes.
+// kGroups < 4 leaves out trailing groups whose levels are all zero: they add exact zeros.
+template <int kGroups = 4>
 inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
                          Float4 envGains) {
+  static_assert(kGroups >= 1 && kGroups <= 4);
   const Float4 e0 = broadcast<0>(envGains);
   const Float4 e1 = broadcast<1>(envGains);
   const Float4 e2 = broadcast<2>(envGains);
@@ -69,7 +72,10 @@ inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4
     const Float4 gain = e0 * gains[g][0] + e1 * gains[g][1] + e2 * gains[g][2] + e3 * gains[g][3];
     return gain * fastSine(numbers[g] * warped);
   };
-  const Float4 sum = ((term(0) + term(1)) + term(2)) + term(3);
+  Float4 sum = term(0);
+  if constexpr (kGroups > 1) sum = sum + term(1);
+  if constexpr (kGroups > 2) sum = sum + term(2);
+  if constexpr (kGroups > 3) sum = sum + term(3);
   return sumLanes(sum);
 }
 

@@ -1,6 +1,7 @@
 #include "engine/voice_render.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 #include "engine/filter.h"
@@ -28,6 +29,9 @@ VoiceBlock oscillatorBlock(ParamView p) {
     }
     for (int j = 0; j < 4; ++j) b.gains[g][j] = Float4::load(lanes[j]);
   }
+  b.groups = 0;
+  for (int k = 1; k <= 16; ++k)
+    if (p[param::level(k)] * volume3 != 0.0f) b.groups = (k + 3) / 4;
   alignas(16) float amount[4];
   alignas(16) float offset[4];
   for (int lane = 0; lane < 4; ++lane) {
@@ -59,11 +63,23 @@ struct VoiceState {
   FilterState filter;
 };
 
+// Inlined into each instruction-set variant of the render loop below.
+template <int kGroups>
+__attribute__((always_inline)) inline void oscillatorPass(const float* warped,
+                                                          const Float4* envGains,
+                                                          const Float4 (&numbers)[4],
+                                                          const VoiceBlock& b, float* x,
+                                                          std::uint32_t n) {
+  for (std::uint32_t i = 0; i < n; ++i)
+    x[i] = harmonicSum<kGroups>(Float4::splat(warped[i]), numbers, b.gains, envGains[i]);
+}
+
 // Samples per pass: the oscillator pass fills these, the filter pass drains them.
 constexpr std::uint32_t kPass = 64;
 
-void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
-                   float* out, std::uint32_t frames) {
+__attribute__((always_inline)) inline void renderSamples(EnvelopeLanes& env, VoiceState& st,
+                                                         const Voice& v, const VoiceBlock& b,
+                                                         float* out, std::uint32_t frames) {
   const Float4 step = v.baseIncrement * b.stepMultiplier;
   const float pwBase = b.pulseWidth + v.velocity * b.velocityPwAmount;
   const Float4 lfoCoef = v.lfoCoef;
@@ -75,28 +91,48 @@ void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const Voi
                              harmonicNumbers(3)};
   EnvelopeLanes e = env;
   VoiceState s = st;
+  alignas(16) float warped[kPass];
+  Float4 envGains[kPass];
   alignas(16) float x[kPass];
   alignas(16) float coef[kPass];
   alignas(16) float amp[kPass];
   for (std::uint32_t done = 0; done < frames; done += kPass) {
     const std::uint32_t n = std::min(kPass, frames - done);
-    // Oscillator pass: no long chain from one sample to the next, so the processor
-    // overlaps consecutive samples.
+    // Three passes, each with at most a short chain from one sample to the next, so the
+    // processor overlaps consecutive samples instead of waiting out one long chain.
+    // Modulation pass: envelopes, pulse width and warped phase, LFO gains.
     for (std::uint32_t i = 0; i < n; ++i) {
       e.levelA += e.incA;
       e.incA += e.curveA;
       e.levelB += e.incB;
       e.incB += e.curveB;
       const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
-      const Float4 warped = phaseWarpSplat(s.phase, Float4::splat(pw));
-      const Float4 envGains = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
-      x[i] = harmonicSum(warped, numbers, b.gains, envGains);
+      warped[i] = phaseWarpSplat(s.phase, Float4::splat(pw)).lane0();
+      envGains[i] = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
       coef[i] = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
       amp[i] = e.levelA.lane0();
       s.phase = s.phase + step;
       s.phase = s.phase - trunc(s.phase);
       stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
       stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
+    }
+    // Oscillator pass: the sixteen harmonics; samples are independent here.
+    switch (b.groups) {
+      case 0:
+        std::fill_n(x, n, 0.0f);
+        break;
+      case 1:
+        oscillatorPass<1>(warped, envGains, numbers, b, x, n);
+        break;
+      case 2:
+        oscillatorPass<2>(warped, envGains, numbers, b, x, n);
+        break;
+      case 3:
+        oscillatorPass<3>(warped, envGains, numbers, b, x, n);
+        break;
+      default:
+        oscillatorPass<4>(warped, envGains, numbers, b, x, n);
+        break;
     }
     // Filter pass: the filter state is the one long chain; alone it runs at its latency.
     float* o = out + done;
@@ -107,7 +143,37 @@ void renderSamples(EnvelopeLanes& env, VoiceState& st, const Voice& v, const Voi
   st = s;
 }
 
+// The same loop compiled twice: for any SSE2 processor, and with the three-operand AVX
+// encoding, which saves the register copies that two-operand SSE needs. Both use the same
+// lane-wise single-precision operations, so they give identical samples.
+using RenderFn = void (*)(EnvelopeLanes&, VoiceState&, const Voice&, const VoiceBlock&, float*,
+                          std::uint32_t);
+
+void renderSamplesSse2(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
+                       float* out, std::uint32_t frames) {
+  renderSamples(env, st, v, b, out, frames);
+}
+
+__attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceState& st,
+                                                     const Voice& v, const VoiceBlock& b,
+                                                     float* out, std::uint32_t frames) {
+  renderSamples(env, st, v, b, out, frames);
+}
+
+bool avxAvailable() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx");
+}
+
+std::atomic<bool> gUseAvx{avxAvailable()};
+
 }  // namespace
+
+bool useWideInstructions(bool wanted) {
+  const bool use = wanted && avxAvailable();
+  gUseAvx.store(use, std::memory_order_relaxed);
+  return use;
+}
 
 void renderVoice(Voice& v, const VoiceBlock& b, float* out, int frames) {
   Envelope* envs[6] = {&v.ampEnvelope,         &v.harmonicEnvelope[0], &v.harmonicEnvelope[1],
@@ -142,7 +208,9 @@ void renderVoice(Voice& v, const VoiceBlock& b, float* out, int frames) {
     lanes.incB = Float4::load(inc + 4);
     lanes.curveB = Float4::load(curve + 4);
 
-    renderSamples(lanes, st, v, b, out, run);
+    const RenderFn render =
+        gUseAvx.load(std::memory_order_relaxed) ? renderSamplesAvx : renderSamplesSse2;
+    render(lanes, st, v, b, out, run);
 
     // The segment that ran keeps its running increment.
     lanes.incA.store(inc);

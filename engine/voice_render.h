@@ -18,6 +18,7 @@ struct VoiceBlock {
   // Env Select is j (0 None, 1..3 Env n), else 0. The gain of a harmonic is then the
   // sum over j of envGains[j] × gains[g][j], with exactly one non-zero term.
   Float4 gains[4][4];
+  int groups = 4;    // groups up to the last one with a non-zero level
   Float4 lfoAmount;  // lanes LFO 4, LFO 1..3
   Float4 lfoOffset;
   float pulseWidth = 0.5f;
@@ -35,6 +36,10 @@ VoiceBlock oscillatorBlock(ParamView params);
 
 // Env Select truncated toward zero and held to 0..3.
 int envSelection(float value);
+
+// Chooses the AVX encoding of the render loop when the processor has it (the default)
+// or the plain SSE2 one; returns what is in use. Both give identical samples. Thread: any.
+bool useWideInstructions(bool wanted);
 
 // Adds the voice's next frames samples to out and advances all its state. The voice's
 // block values (sustain refresh, LFO and filter coefficients) must be current.

@@ -8,6 +8,7 @@
 #include "audio_measure.h"
 #include "engine/float4.h"
 #include "engine/lfo.h"
+#include "engine/voice_render.h"
 #include "test_program.h"
 
 namespace gw {
@@ -275,6 +276,32 @@ TEST(RenderBlock, ExtremeParameterValuesGiveFiniteOutput) {
           << "seed " << seed << " rate " << sr;
     }
   }
+}
+
+// The SSE2 and the AVX encodings of the render loop must sound exactly alike.
+TEST(RenderBlock, PlainAndWideInstructionPathsGiveIdenticalSamples) {
+  if (!useWideInstructions(true)) GTEST_SKIP() << "this processor has no AVX";
+  test::TestProgram program;
+  for (int k = 1; k <= 16; ++k) {
+    program.set(param::level(k), (k % 2 ? 1.0f : -0.5f) / k);
+    program.set(param::envSelect(k), static_cast<float>(k % 4));
+  }
+  for (int k = 1; k <= 4; ++k) program.set(param::lfoAmount(k), 0.4f);
+  program.set(param::kPwLfoAmount, 0.3f);
+  program.set(param::kPwEnvAmount, -0.4f);
+  program.set(param::kFilterType, 1.7f);
+  program.set(param::kFilterEnvAmount, 2.0f);
+  program.set(param::kModulationOnOff, 1.0f);
+  auto play = [&] {
+    auto engine = test::makeEngine();
+    for (int n : {40, 52, 67, 71}) send(*engine, 0x90, n, 90);
+    return test::render(*engine, program, 44100.0f, 20000, 333).left;
+  };
+  const auto wide = play();
+  useWideInstructions(false);
+  const auto plain = play();
+  useWideInstructions(true);
+  EXPECT_EQ(wide, plain);
 }
 
 }  // namespace
