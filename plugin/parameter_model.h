@@ -16,18 +16,20 @@ float toInternal(int index, float normalised);
 float toNormalised(int index, float internal);
 
 // The label hosts show after a value: "Hz", "seconds", "%" ...; empty for most units.
+// Thread: any.
 const char* unitLabel(ParameterUnit unit);
 
 // Fixed decimals by magnitude: "%.3f" below 10, "%.2f" below 100, "%.1f" below 1000,
-// else "%.0f". Writes at most size bytes, always terminated.
+// else "%.0f". Writes at most size bytes, always terminated. Thread: any.
 void formatValue(float value, char* text, std::size_t size);
 
 // The VST SDK's fixed-width number text: integer digits, a point, then fraction digits
-// until maxLen characters are used (2 -> "2.000000" at 8). "Huge!" beyond 8 integer digits.
+// until 8 characters are used (2 -> "2.000000"), cut to maxLen; "Huge!" when the integer
+// digits do not fit. Thread: any.
 void float2string(float value, char* text, int maxLen);
 
 // Copies at most maxChars characters of source and always terminates (maxChars + 1 bytes
-// at most). Null destination: nothing happens.
+// at most). Null destination: nothing happens. Thread: any.
 void copyText(char* destination, const char* source, std::size_t maxChars);
 
 }  // namespace gw

@@ -1,5 +1,6 @@
 #include "plugin/plugin_factory.h"
 
+#include <exception>
 #include <new>
 
 #include "platform/system.h"
@@ -17,7 +18,13 @@ vst::AEffect* createEffect(vst::HostCallback host, bool sse2Usable) {
     platform::showMessageBox(kSse2Refusal, "Error", platform::MessageIcon::None);
     return nullptr;
   }
-  auto* synth = new (std::nothrow) TarnAdditiveSynth(host);
+  TarnAdditiveSynth* synth = nullptr;
+  try {
+    // The object itself fails quietly; the editor and engine parts it creates may throw.
+    synth = new (std::nothrow) TarnAdditiveSynth(host);
+  } catch (const std::exception&) {
+    return nullptr;  // nothing may be thrown into the host
+  }
   if (synth == nullptr) return nullptr;
   if (!synth->constructed()) {
     delete synth;
