@@ -1,6 +1,6 @@
 #!/bin/sh
-# expect_failure.sh PATTERN COMMAND...: passes when COMMAND exits non-zero and its
-# standard error matches PATTERN (grep -E) on a single line.
+# expect_failure.sh PATTERN COMMAND...: passes when COMMAND exits non-zero and exactly
+# one line of its standard error matches PATTERN (grep -E).
 pattern=$1
 shift
 err=$("$@" 2>&1 >/dev/null)
@@ -9,8 +9,7 @@ if [ "$rc" -eq 0 ]; then
   echo "expected a failure, got exit 0: $*"
   exit 1
 fi
-lines=$(printf '%s\n' "$err" | wc -l)
-if [ "$lines" -ne 1 ] || ! printf '%s\n' "$err" | grep -Eq "$pattern"; then
+if [ "$(printf '%s\n' "$err" | grep -Ec "$pattern")" -ne 1 ]; then
   echo "expected one line matching '$pattern', got (exit $rc):"
   printf '%s\n' "$err"
   exit 1

@@ -114,7 +114,10 @@ extern "C" __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vs
   e.processReplacing = processReplacing;
   e.numPrograms = 1;
   e.numOutputs = 2;
-  e.flags = vst::effFlagsHasEditor | vst::effFlagsCanReplacing | vst::effFlagsIsSynth;
+  e.flags = vst::effFlagsCanReplacing | vst::effFlagsIsSynth;
+#ifndef FAKE_NO_EDITOR
+  e.flags |= vst::effFlagsHasEditor;
+#endif
   e.object = instance;
   e.uniqueID = vst::fourCC('F', 'k', 'E', 'd');
   return &e;
