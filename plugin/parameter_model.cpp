@@ -1,6 +1,5 @@
 #include "plugin/parameter_model.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -72,7 +71,7 @@ void formatValue(float value, char* text, std::size_t size) {
 void copyText(char* destination, const char* source, std::size_t maxChars) {
   if (destination == nullptr) return;
   if (source == nullptr) source = "";
-  const std::size_t n = std::min(std::strlen(source), maxChars);
+  const std::size_t n = strnlen(source, maxChars);  // never reads past what it copies
   std::memcpy(destination, source, n);
   destination[n] = '\0';
 }
