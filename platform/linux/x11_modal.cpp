@@ -20,6 +20,35 @@ bool ownerFrame(Display* display, Window owner, int& x, int& y, int& width, int&
   return syncAndTakeError(display) == 0;
 }
 
+// The owner's top-level window, which window managers expect a transient to name: the
+// nearest ancestor a window manager manages (it carries WM_STATE), else the one below root.
+Window topLevelOf(Display* display, Window window) {
+  const Atom wmState = XInternAtom(display, "WM_STATE", False);
+  Window below = window;
+  for (Window current = window; current != 0;) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, current, wmState, 0, 0, False, AnyPropertyType, &type, &format,
+                           &items, &after, &data) == Success) {
+      if (data != nullptr) XFree(data);
+      if (type != None) return current;
+    }
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, current, &root, &parent, &children, &count)) break;
+    if (children != nullptr) XFree(children);
+    if (parent == root || parent == 0) {
+      below = current;
+      break;
+    }
+    current = parent;
+  }
+  return below;
+}
+
 }  // namespace
 
 Window createModalWindow(Display* display, Window owner, int width, int height,
@@ -60,7 +89,7 @@ Window createModalWindow(Display* display, Window owner, int width, int height,
                    XInternAtom(display, "_NET_WM_STATE_MODAL", False)};
   XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
                   PropModeReplace, reinterpret_cast<unsigned char*>(states), owned ? 2 : 1);
-  if (owned) XSetTransientForHint(display, window, owner);
+  if (owned) XSetTransientForHint(display, window, topLevelOf(display, owner));
   Atom protocols = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(display, window, &protocols, 1);
   XMapRaised(display, window);

@@ -1,4 +1,5 @@
 // The About/Preferences dialog run modally on a real X server and clicked through XTest.
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
@@ -86,6 +87,10 @@ class Dialog : public ::testing::Test {
     fs::create_directories(dir_);
     ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     owner_ = x_.topLevel(0, 0, 700, 500);
+    // Hosts hand the editor a window inside their own; that one owns the dialog.
+    editor_ = XCreateSimpleWindow(x_.display(), owner_, 20, 20, 610, 415, 0, 0, 0);
+    XMapWindow(x_.display(), editor_);
+    x_.sync();
   }
   void TearDown() override {
     x_.destroy(owner_);
@@ -106,6 +111,7 @@ class Dialog : public ::testing::Test {
 
   X11Driver x_;
   Window owner_ = 0;
+  Window editor_ = 0;
   fs::path dir_;
   Running running_;
 };
@@ -116,6 +122,10 @@ TEST_F(Dialog, CheckBoxTogglesTheStoredSwitchTwiceBackAndOkEndsWithOne) {
   EXPECT_GT(running_.ok.width, 40);
   EXPECT_LT(running_.ok.width, 120);
   EXPECT_GT(running_.check.y, running_.product.y);
+  // It belongs to the host's top-level window, whatever window inside it was passed.
+  Window transientFor = 0;
+  EXPECT_TRUE(XGetTransientForHint(x_.display(), running_.window, &transientFor));
+  EXPECT_EQ(transientFor, owner_);
 
   clickCentre(running_.check);
   ASSERT_TRUE(waitUntil([&] { return running_.commands == 1; }));
