@@ -1,7 +1,9 @@
 // The About/Preferences dialog run modally on a real X server and clicked through XTest.
+// gtest first: X11's None macro would break its headers.
+#include <gtest/gtest.h>
+
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
