@@ -91,7 +91,9 @@ TEST_F(RenderWindowTest, CloseReturnsWithinTheBoundWhileTheRenderThreadIsBusy) {
   openEditor();
   const int liveBefore = RenderWindow::liveCount();
   stallNextDraw = true;
-  while (!stalling) pump(20);
+  const auto waitLimit = Clock::now() + std::chrono::seconds(10);
+  while (!stalling && Clock::now() < waitLimit) pump(20);
+  ASSERT_TRUE(stalling) << "the render thread never drew";
   const auto start = Clock::now();
   closeEditor();
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
