@@ -89,6 +89,7 @@ void renderBlock(benchmark::State& state) {
     benchmark::DoNotOptimize(left.data());
     benchmark::ClobberMemory();
   }
+  // Google Benchmark prints an inverted rate with an "s" suffix; the figure is in ns.
   using benchmark::Counter;
   state.counters["ns_per_voice_sample"] =
       Counter(1e-9 * kBlock * voices, Counter::kIsIterationInvariantRate | Counter::kInvert);

@@ -128,7 +128,8 @@ void SynthEngine::renderBlock(ParamView p, float sr, float* left, float* right,
                               std::int32_t frames) {
   const ScopedFlushDenormals flushDenormals;
   const int n = (left != nullptr && right != nullptr && frames > 0) ? frames : 0;
-  if (!(sr > 0.0f) || !std::isfinite(sr)) {
+  // Below one hertz the phase arithmetic would leave its range; no host asks for that.
+  if (!(sr >= 1.0f) || !std::isfinite(sr)) {
     // No sound can be made without a sample rate; commands wait for a valid one.
     if (n > 0) {
       std::memset(left, 0, sizeof(float) * n);

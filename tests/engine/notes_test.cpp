@@ -148,6 +148,7 @@ TEST_F(Notes, MalformedInputIsRefusedSafely) {
   float left[64], right[64];
   send(*engine, 0x90, 62, 100);
   engine->renderBlock(program.view(), 0.0f, left, right, 64);
+  engine->renderBlock(program.view(), 1e-20f, left, right, 64);
   EXPECT_EQ(test::peak(std::vector<float>(left, left + 64), 0, 64), 0.0f);
   EXPECT_EQ(engine->voiceCount(), 1);
   renderFrames(64);
