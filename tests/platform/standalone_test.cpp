@@ -59,7 +59,8 @@ bool readPng(const fs::path& path, Image& image) {
 
 TEST(Standalone, ShowsTheEditorAndWritesAScreenshot) {
   const fs::path shot = scratch("fake.png");
-  const Outcome run = standalone("--screenshot " + shot.string() + " --after 0.5 " GW_FAKE_EDITOR);
+  const Outcome run =
+      standalone("--program 0 --screenshot " + shot.string() + " --after 0.5 " GW_FAKE_EDITOR);
   ASSERT_EQ(run.code, 0) << run.err;
   Image image;
   ASSERT_TRUE(readPng(shot, image));
