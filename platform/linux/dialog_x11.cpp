@@ -288,7 +288,7 @@ int runModalDialog(std::uintptr_t owner, const DialogTemplate& dialog,
     X11Dialog running(display, dialog, proc);
     if (running.open(owner, dialog)) result = running.run();
   }
-  x11::closeDisplay(display);
+  x11::closeTextDisplay(display);
   return result;
 }
 

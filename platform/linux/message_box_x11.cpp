@@ -17,7 +17,7 @@ constexpr int kIconSize = 32;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 26;
 constexpr int kMaxTextWidth = 460;
-constexpr unsigned kText = 0x000000, kFace = 0xf0f0f0, kEdge = 0x707070, kFocus = 0x0060c0;
+constexpr unsigned kText = 0x000000, kFace = 0xf0f0f0, kFocus = 0x0060c0;
 
 struct Box {
   int width = 0, height = 0;
@@ -68,7 +68,7 @@ void showNativeMessageBox(std::string_view text, std::string_view caption, bool 
   auto measure =
       x11::Painter::create(display, screen, RootWindow(display, screen), "sans-serif", 13);
   if (measure == nullptr) {
-    x11::closeDisplay(display);
+    x11::closeTextDisplay(display);
     return;
   }
   Box box;
@@ -124,7 +124,7 @@ void showNativeMessageBox(std::string_view text, std::string_view caption, bool 
   }
   painter.reset();
   XDestroyWindow(display, window);
-  x11::closeDisplay(display);
+  x11::closeTextDisplay(display);
 }
 
 }  // namespace gw::platform

@@ -1,9 +1,25 @@
 #include "platform/linux/x11_text.h"
 
+#include <mutex>
+
+#include "platform/linux/x11_display.h"
+
 namespace gw::platform::x11 {
+namespace {
+
+// Message boxes may open on the render thread while a dialog runs on the UI thread.
+std::recursive_mutex xftMutex;
+
+}  // namespace
+
+void closeTextDisplay(Display* display) {
+  std::lock_guard lock(xftMutex);
+  closeDisplay(display);
+}
 
 std::unique_ptr<Painter> Painter::create(Display* display, int screen, Drawable target,
                                          const std::string& family, int pixelSize) {
+  std::lock_guard lock(xftMutex);
   std::unique_ptr<Painter> painter(new Painter);
   painter->display_ = display;
   painter->target_ = target;
@@ -23,6 +39,7 @@ std::unique_ptr<Painter> Painter::create(Display* display, int screen, Drawable 
 }
 
 Painter::~Painter() {
+  std::lock_guard lock(xftMutex);
   for (auto& c : colours_) XftColorFree(display_, visual_, colormap_, &c.xft);
   if (draw_ != nullptr) XftDrawDestroy(draw_);
   if (gc_ != nullptr) XFreeGC(display_, gc_);
@@ -30,6 +47,7 @@ Painter::~Painter() {
 }
 
 int Painter::textWidth(std::string_view text) const {
+  std::lock_guard lock(xftMutex);
   if (text.empty()) return 0;
   XGlyphInfo extents{};
   XftTextExtentsUtf8(display_, font_, reinterpret_cast<const FcChar8*>(text.data()),
@@ -44,6 +62,7 @@ int Painter::averageCharWidth() const {
 }
 
 XftColor* Painter::xftColour(unsigned rgb) {
+  std::lock_guard lock(xftMutex);
   for (auto& c : colours_) {
     if (c.rgb == rgb) return &c.xft;
   }
@@ -63,6 +82,7 @@ void Painter::useColour(unsigned rgb) {
 }
 
 void Painter::text(int x, int baseline, std::string_view text, unsigned rgb) {
+  std::lock_guard lock(xftMutex);
   if (text.empty()) return;
   if (XftColor* c = xftColour(rgb)) {
     XftDrawStringUtf8(draw_, c, font_, x, baseline, reinterpret_cast<const FcChar8*>(text.data()),

@@ -12,6 +12,10 @@
 
 namespace gw::platform::x11 {
 
+// Closes a display that painters drew on. Xft keeps a process-wide list of the displays
+// it serves, unguarded, so everything that touches it takes one lock.
+void closeTextDisplay(Display* display);
+
 class Painter {
  public:
   // family: a fontconfig family; fontconfig substitutes a near one when it is missing.
