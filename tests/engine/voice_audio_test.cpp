@@ -235,22 +235,28 @@ TEST(PitchWheel, BendsByTheRangeInSemitones) {
   }
 }
 
+// Rounding, masks and flush modes; not the six sticky exception flags, which any inexact
+// operation sets, inside a block or out.
+std::uint32_t controlBits() {
+  return readControlRegister() & ~0x3Fu;
+}
+
 TEST(RenderBlock, LeavesTheControlRegisterAsItFoundItAndFlushesDenormals) {
   test::TestProgram program;
   program.set(param::kFilterQ, 1.0f);
   program.set(param::kFilterType, 2.0f);
   program.set(param::kRelease, 0.05f);
   auto engine = test::makeEngine();
-  const std::uint32_t before = readControlRegister();
+  const std::uint32_t before = controlBits();
   send(*engine, 0x90, 40, 127);
   test::render(*engine, program, 44100.0f, 4096);
-  EXPECT_EQ(readControlRegister(), before);
+  EXPECT_EQ(controlBits(), before);
   send(*engine, 0x80, 40, 0);
   // Long quiet tails would sink into denormals without the flush.
   program.set(param::kModulationOnOff, 1.0f);
   program.set(param::kModulationFeedback, 50.0f);
   const auto out = test::render(*engine, program, 44100.0f, 44100 * 5, 512);
-  EXPECT_EQ(readControlRegister(), before);
+  EXPECT_EQ(controlBits(), before);
   for (float v : out.left) ASSERT_TRUE(v == 0.0f || std::fabs(v) >= FLT_MIN);
 }
 
