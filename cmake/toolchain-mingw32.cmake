@@ -25,6 +25,10 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT ${gw_static_runtime})
 set(CMAKE_SHARED_LINKER_FLAGS_INIT ${gw_static_runtime})
 set(CMAKE_MODULE_LINKER_FLAGS_INIT ${gw_static_runtime})
 
+# The Windows C library declares M_PI and friends only on request; glibc always does.
+set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
+set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES")
+
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
 
 # Position-independent code means nothing for PE images; the option only adds warnings.

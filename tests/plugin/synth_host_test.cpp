@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "platform/system.h"
@@ -9,6 +10,9 @@
 
 namespace gw::test {
 namespace {
+
+// Out of range at every pointer width, and 0 once truncated to 32 bits on 64-bit hosts.
+constexpr vst::IntPtr kHugeIndex = std::numeric_limits<vst::IntPtr>::min();
 
 TEST_F(SynthTest, ProgramsStartAsDefaults) {
   EXPECT_EQ(dispatch(vst::effGetProgram), 0);
@@ -41,7 +45,7 @@ TEST_F(SynthTest, SwitchingProgramsKeepsEdits) {
   EXPECT_EQ(synth_->currentValue(param::kFilterCutoff), edited);
   EXPECT_EQ(spy.programChanges, 2);
   // Out-of-range programs change nothing and refresh nothing.
-  for (vst::IntPtr bad : {vst::IntPtr{32}, vst::IntPtr{-1}, vst::IntPtr{1} << 40}) {
+  for (vst::IntPtr bad : {vst::IntPtr{32}, vst::IntPtr{-1}, kHugeIndex}) {
     dispatch(vst::effSetProgram, 0, bad);
   }
   synth_->setProgram(-3);
@@ -61,7 +65,7 @@ TEST_F(SynthTest, SampleRateAndBlockSizeIgnoreNonsense) {
   dispatch(vst::effSetBlockSize, 0, 256);
   for (float bad : {0.0f, -44100.0f, NAN, INFINITY})
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, bad);
-  for (vst::IntPtr bad : {vst::IntPtr{0}, vst::IntPtr{-5}, vst::IntPtr{1} << 40}) {
+  for (vst::IntPtr bad : {vst::IntPtr{0}, vst::IntPtr{-5}, kHugeIndex}) {
     dispatch(vst::effSetBlockSize, 0, bad);
   }
   EXPECT_EQ(synth_->getSampleRate(), 48000.0f);
