@@ -21,7 +21,7 @@ class FakePlugin : public ParameterPort {
     for (int i = 0; i < kParameterCount; ++i) values_[i] = parameterInfo(i).defaultValue;
   }
 
-  ParameterInfo parameterInfo(int index) const override {
+  EditorParameterInfo parameterInfo(int index) const override {
     switch (index) {
       case 0:
         return {"Volume", 14, 0.0f, 1.0f, 0.8f};
@@ -39,11 +39,11 @@ class FakePlugin : public ParameterPort {
   }
   float currentValue(int index) const override { return values_[index]; }
   float toNormalised(int index, float value) const override {
-    const ParameterInfo row = parameterInfo(index);
+    const EditorParameterInfo row = parameterInfo(index);
     return row.maximum == row.minimum ? 0.0f : (value - row.minimum) / (row.maximum - row.minimum);
   }
   float toInternal(int index, float v) const override {
-    const ParameterInfo row = parameterInfo(index);
+    const EditorParameterInfo row = parameterInfo(index);
     return row.minimum + v * (row.maximum - row.minimum);
   }
   void setParameterFromEditor(int index, float value) override {
