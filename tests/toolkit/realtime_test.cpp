@@ -32,7 +32,7 @@ TEST(Realtime, AppendingNeverAllocatesEvenWhenTheQueueIsFull) {
   EXPECT_EQ(test::allocations.load(), 0);
   // The counter itself works.
   test::countAllocations = true;
-  delete new int(1);
+  ::operator delete(::operator new(16));
   test::countAllocations = false;
   EXPECT_EQ(test::allocations.load(), 1);
   int delivered = 0;
