@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace gw {
 
 namespace {
-constexpr double kQuarterPi = M_PI / 4.0;
+constexpr double kQuarterPi = std::numbers::pi / 4.0;
 
 double coefficient(double w) {
   return 2.0 * std::sin(std::min(w, kQuarterPi));
@@ -34,7 +35,7 @@ FilterBlock filterBlock(ParamView p, double lfo, float sr) {
   const double fc = 62.5 * std::exp2(p[param::kFilterLfoAmount] * lfo +
                                      std::log2(1.0 + p[param::kFilterCutoff] * 0.016)) -
                     62.5;
-  b.w = std::max(fc, 0.0) * M_PI / sr;
+  b.w = std::max(fc, 0.0) * std::numbers::pi / sr;
   if (!std::isfinite(b.w)) b.w = 0.0;
   b.damping = std::min(2.0 * (1.0 - std::pow(static_cast<double>(p[param::kFilterQ]), 0.25)), 2.0);
   return b;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "engine/oscillator.h"
 
@@ -47,7 +48,7 @@ Float4 voiceLfoCoefficients(Float4 increments, double pitchOctaves, ParamView p)
 }
 
 float pwLfoCoefficient(ParamView p, float sr) {
-  return static_cast<float>(2.0 * std::sin(p[param::kPwLfoSpeed] * (1.0 / sr) * M_PI));
+  return static_cast<float>(2.0 * std::sin(p[param::kPwLfoSpeed] * (1.0 / sr) * std::numbers::pi));
 }
 
 double advanceFilterLfo(float& phase, ParamView p, int frames, float sr) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -11,30 +12,48 @@ namespace {
 std::atomic<long> gAllocations{0};
 }
 
-void* operator new(std::size_t size) {
+namespace {
+
+void* counted(std::size_t size) {
   gAllocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-  return operator new(size);
-}
-void* operator new(std::size_t size, std::align_val_t align) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  const std::size_t a = static_cast<std::size_t>(align);
-  if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t align) {
-  return operator new(size, align);
-}
-namespace {
+
 void release(void* p) {
   if (p) gAllocations.fetch_add(1, std::memory_order_relaxed);
   std::free(p);
 }
+
+// Over-aligned blocks by hand (Windows has no aligned_alloc): the malloc'd address is
+// kept just before the aligned block.
+void* countedAligned(std::size_t size, std::align_val_t align) {
+  const std::size_t a = static_cast<std::size_t>(align);
+  auto* raw = static_cast<char*>(counted(size + a + sizeof(void*)));
+  const auto base = reinterpret_cast<std::uintptr_t>(raw + sizeof(void*));
+  auto* aligned = reinterpret_cast<char*>((base + a - 1) / a * a);
+  reinterpret_cast<void**>(aligned)[-1] = raw;
+  return aligned;
+}
+
+void releaseAligned(void* p) {
+  if (p) release(reinterpret_cast<void**>(p)[-1]);
+}
+
 }  // namespace
 
+void* operator new(std::size_t size) {
+  return counted(size);
+}
+void* operator new[](std::size_t size) {
+  return counted(size);
+}
+void* operator new(std::size_t size, std::align_val_t a) {
+  return countedAligned(size, a);
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+  return countedAligned(size, a);
+}
 void operator delete(void* p) noexcept {
   release(p);
 }
@@ -48,16 +67,16 @@ void operator delete[](void* p, std::size_t) noexcept {
   release(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-  release(p);
+  releaseAligned(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-  release(p);
+  releaseAligned(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  release(p);
+  releaseAligned(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  release(p);
+  releaseAligned(p);
 }
 
 namespace gw {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <numbers>
 #include <vector>
 
 namespace gw::test {
@@ -49,8 +50,8 @@ inline double toneAmplitude(const std::vector<float>& x, double sampleRate, doub
   double wsum = 0.0;
   const size_t n = to - from;
   for (size_t i = 0; i < n; ++i) {
-    const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / (n - 1));
-    acc += w * double(x[from + i]) * std::polar(1.0, -2.0 * M_PI * f * i / sampleRate);
+    const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / (n - 1));
+    acc += w * double(x[from + i]) * std::polar(1.0, -2.0 * std::numbers::pi * f * i / sampleRate);
     wsum += w;
   }
   return 2.0 * std::abs(acc) / wsum;

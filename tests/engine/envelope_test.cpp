@@ -50,13 +50,6 @@ TEST(Segment, TimeZeroIsOneSampleAndAbsurdTimesStayCounted) {
   EXPECT_LT(makeSegment(1.0f, 1e30f, 0.0f, 44100.0f).remaining, Segment::kUnlimited);
 }
 
-TEST(Envelope, VelocityPeaks) {
-  EXPECT_FLOAT_EQ(velocityPeak(0.0f, 0.3f), 1.0f);
-  EXPECT_FLOAT_EQ(velocityPeak(1.0f, 0.3f), 0.3f);
-  EXPECT_FLOAT_EQ(velocityPeak(-1.0f, 0.3f), 0.7f);
-  EXPECT_FLOAT_EQ(velocityPeak(0.5f, 0.3f), 1.0f - 0.5f * 0.7f);
-}
-
 class HarmonicRelease : public ::testing::Test {
  protected:
   void SetUp() override {

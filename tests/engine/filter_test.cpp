@@ -4,9 +4,9 @@
 
 #include <cmath>
 #include <complex>
+#include <numbers>
 
 #include "audio_measure.h"
-#include "engine/filter.h"
 #include "test_program.h"
 
 namespace gw {
@@ -21,10 +21,11 @@ double noteHz(int note) {
 
 // |H| of the filter's low (1), band (2) or high (3) output at frequency hz.
 double analyticGain(int type, double cutoff, double q, double hz) {
-  const double f = 2.0 * std::sin(std::min(cutoff * M_PI / kRate, M_PI / 4));
+  const double f =
+      2.0 * std::sin(std::min(cutoff * std::numbers::pi / kRate, std::numbers::pi / 4));
   double d = 2.0 * (1.0 - std::pow(q, 0.25));
   if (f > 0) d = std::min(d, 2.0 / f - f / 2.0);
-  const std::complex<double> zi = std::polar(1.0, -2.0 * M_PI * hz / kRate);  // z^-1
+  const std::complex<double> zi = std::polar(1.0, -2.0 * std::numbers::pi * hz / kRate);  // z^-1
   const std::complex<double> u = 1.0 - zi;
   const std::complex<double> den = u * u + d * f * zi * u + f * f * zi;
   const std::complex<double> h = type == 1   ? f * f * zi / den
@@ -104,8 +105,8 @@ TEST_F(FilterTest, EnvelopeAmountZeroIsInaudibleAndFourSweepsTheCoefficient) {
   const double early = test::rms(swept, 0, 400);
   const double late = test::rms(swept, 8192, 16384);
   EXPECT_GT(late, 8.0 * early);
-  const double f1 = 2.0 * std::sin(200.0 * M_PI / kRate);
-  const double f2 = 2.0 * std::sin(200.0 * 16.0 * M_PI / kRate);
+  const double f1 = 2.0 * std::sin(200.0 * std::numbers::pi / kRate);
+  const double f2 = 2.0 * std::sin(200.0 * 16.0 * std::numbers::pi / kRate);
   EXPECT_NEAR(engine->voice(0).filterCoefBase, f1, 1e-6);
   EXPECT_NEAR(engine->voice(0).filterCoefRange, f2 - f1, 1e-6);
 }
@@ -147,18 +148,6 @@ TEST_F(FilterTest, ACutoffSwingThroughZeroHertzStaysFiniteAndKeepsTheDamping) {
     }
   }
   EXPECT_TRUE(sawZero);
-}
-
-TEST(FilterTypeWeights, ExtrapolateLinearlyOutsideTheRing) {
-  const FilterWeights below = filterTypeWeights(-0.5f);
-  EXPECT_FLOAT_EQ(below.thru, 1.5f);
-  EXPECT_FLOAT_EQ(below.low, -0.5f);
-  const FilterWeights above = filterTypeWeights(4.5f);
-  EXPECT_FLOAT_EQ(above.thru, 1.5f);
-  EXPECT_FLOAT_EQ(above.high, -0.5f);
-  const FilterWeights mid = filterTypeWeights(2.25f);
-  EXPECT_FLOAT_EQ(mid.band, 0.75f);
-  EXPECT_FLOAT_EQ(mid.high, 0.25f);
 }
 
 }  // namespace

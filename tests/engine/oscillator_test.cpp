@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "engine/oscillator.h"
 #include "engine/voice_render.h"
@@ -20,7 +21,7 @@ TEST(FastSine, EveryLaneMatchesItsScalarTwinAndTheLibrarySine) {
     fastSine(Float4::load(a)).store(out);
     for (int lane = 0; lane < 4; ++lane) {
       ASSERT_EQ(out[lane], fastSine(a[lane])) << "lane " << lane << " a=" << a[lane];
-      const double err = std::fabs(out[lane] - std::sin(2.0 * M_PI * double(a[lane])));
+      const double err = std::fabs(out[lane] - std::sin(2.0 * std::numbers::pi * double(a[lane])));
       maxError = std::max(maxError, err);
       sumSq += err * err;
       ++count;

@@ -3,6 +3,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <numbers>
 #include <tuple>
 
 #include "audio_measure.h"
@@ -23,7 +24,7 @@ double noteHz(int note) {
 // The oscillator's own sine at sample i of a voice started at phase 0.
 double carrier(int note, double sr, size_t i) {
   const double inc = static_cast<float>(noteHz(note) / sr);
-  return std::sin(2.0 * M_PI * inc * i);
+  return std::sin(2.0 * std::numbers::pi * inc * i);
 }
 
 // The gain applied to the carrier, read where the carrier is strong.
@@ -176,7 +177,7 @@ TEST(VoiceLfo, RatesMultiplierCapAndKeyboardTracking) {
   // 10 kHz: 2·sin(π·f/sr); an octave higher through keyboard tracking it is held at a
   // quarter of the rate: 2·sin(π/4).
   EXPECT_NEAR(voiceLfoCoefficients(inc, 0.0, program.view()).lane(2),
-              2.0 * std::sin(M_PI * 10000.0 / 44100.0), 2e-6);
+              2.0 * std::sin(std::numbers::pi * 10000.0 / 44100.0), 2e-6);
   program.set(param::lfoKbTrack(2), 1.0f);
   EXPECT_NEAR(voiceLfoCoefficients(inc, 1.0, program.view()).lane(2), std::sqrt(2.0), 2e-6);
   EXPECT_EQ(lfoMultiplierFactor(0.0f), 1.0f);
