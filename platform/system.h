@@ -24,7 +24,8 @@ void showMessageBox(std::string_view text, std::string_view caption, MessageIcon
 using MessageSink = std::function<void(std::string_view text, std::string_view caption)>;
 void setMessageSink(MessageSink sink);
 
-// The OS's text for its last error code, at most 300 characters.
+// The OS's text for the calling thread's last error, at most 300 characters: the last
+// failing window-system call's when there is one (then forgotten), else errno's.
 std::string lastErrorText();
 
 }  // namespace gw::platform

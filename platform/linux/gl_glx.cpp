@@ -37,7 +37,9 @@ class GlxContext final : public GlContext {
     // An error left over from the last frame's swap is not this call's failure.
     x11::takeError(display_);
     const bool made = glXMakeCurrent(display_, window_, context_) == True;
-    return made && x11::syncAndTakeError(display_) == 0;
+    if (x11::syncAndTakeError(display_) != 0) return false;
+    if (!made) x11::noteFailure("glXMakeCurrent refused the editor window");
+    return made;
   }
 
   void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }

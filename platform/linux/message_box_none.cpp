@@ -1,8 +1,13 @@
 #include "platform/linux/native_message_box.h"
+#include "platform/linux/window_system_error.h"
 
 namespace gw::platform {
 
 // Built without a window system: the text on standard error is all there is.
 void showNativeMessageBox(std::string_view, std::string_view, bool) {}
+
+std::string takeWindowSystemError() {
+  return {};
+}
 
 }  // namespace gw::platform

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/linux/native_message_box.h"
+#include "platform/linux/window_system_error.h"
 #include "platform/system.h"
 
 namespace gw::platform {
@@ -47,7 +48,8 @@ void showMessageBox(std::string_view text, std::string_view caption, MessageIcon
 }
 
 std::string lastErrorText() {
-  std::string text = std::strerror(errno);
+  std::string text = takeWindowSystemError();
+  if (text.empty()) text = std::strerror(errno);
   if (text.size() > 300) text.resize(300);
   return text;
 }

@@ -1,8 +1,11 @@
 #include "platform/linux/x11_display.h"
 
+#include "platform/linux/window_system_error.h"
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <utility>
 
 namespace gw::platform::x11 {
 namespace {
@@ -16,6 +19,7 @@ struct Watched {
 // errors are only not trapped.
 std::array<Watched, 32> watched;
 std::atomic<XErrorHandler> previous{nullptr};
+thread_local std::string lastFailure;
 
 int onError(Display* display, XErrorEvent* event) {
   for (auto& slot : watched) {
@@ -80,7 +84,13 @@ int syncAndTakeError(Display* display) {
 
 int takeError(Display* display) {
   Watched* slot = find(display);
-  return slot != nullptr ? slot->error.exchange(0, std::memory_order_relaxed) : 0;
+  const int code = slot != nullptr ? slot->error.exchange(0, std::memory_order_relaxed) : 0;
+  if (code != 0) lastFailure = errorText(display, code);
+  return code;
+}
+
+void noteFailure(const std::string& text) {
+  lastFailure = text;
 }
 
 std::string errorText(Display* display, int code) {
@@ -90,3 +100,11 @@ std::string errorText(Display* display, int code) {
 }
 
 }  // namespace gw::platform::x11
+
+namespace gw::platform {
+
+std::string takeWindowSystemError() {
+  return std::exchange(x11::lastFailure, std::string());
+}
+
+}  // namespace gw::platform

@@ -23,5 +23,7 @@ int syncAndTakeError(Display* display);
 // The same without waiting: only errors that have arrived already.
 int takeError(Display* display);
 std::string errorText(Display* display, int code);
+// Records a failure without an X error code for the OS's last-error text.
+void noteFailure(const std::string& text);
 
 }  // namespace gw::platform::x11

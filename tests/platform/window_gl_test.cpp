@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "platform/gl_context.h"
+#include "platform/system.h"
 #include "platform/window.h"
 #include "tests/platform/x11_driver.h"
 
@@ -62,6 +65,10 @@ TEST(ChildWindow, UnusableParentsAreRefusedWithoutEndingTheProcess) {
   error.clear();
   EXPECT_EQ(ChildWindow::create(0x7ffffff, 100, 100, error), nullptr);
   EXPECT_NE(error.find("not usable"), std::string::npos) << error;
+  // The X error is what the OS's last-error text reports, once.
+  EXPECT_NE(lastErrorText().find("BadWindow"), std::string::npos);
+  errno = ENOENT;
+  EXPECT_EQ(lastErrorText(), std::strerror(ENOENT));
   const Window host = x.topLevel(0, 0, 50, 50);
   EXPECT_EQ(ChildWindow::create(host, 0, 100, error), nullptr);
   error.clear();
