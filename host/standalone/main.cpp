@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/host_library.h"
+#include "host/standalone/callback_log.h"
 #include "host/standalone/editor_session.h"
 #include "host/standalone/main_loop.h"
 #include "host/standalone/options.h"
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     std::string title = plugin->effectName();
     if (title.empty()) title = "Glimmerwick";
     if (!session.open(title, error)) return fail(error);
-    code = standalone::runMainLoop(session, options, {});
+    standalone::CallbackLog log(*plugin, options.printAutomation);
+    code = standalone::runMainLoop(session, options, {&log});
   }
   plugin->close();
   return code;

@@ -27,6 +27,7 @@ const char* usageText() {
          "  --program N            select program N (0-based) before opening the editor\n"
          "  --screenshot FILE.png  write the window's pixels to FILE.png, then exit\n"
          "  --after SECONDS        when to take the screenshot (default 2)\n"
+         "  --print-automation     print the editor's parameter edits on standard output\n"
          "  --help                 print this text\n"
          "Close the window, or send SIGINT or SIGTERM, to quit.\n";
 }
@@ -48,6 +49,8 @@ bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
     std::string text;
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--print-automation") {
+      options.printAutomation = true;
     } else if (arg == "--program") {
       if (!value(text)) return false;
       if (!parseInt(text, options.program) || options.program < 0) {

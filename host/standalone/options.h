@@ -12,6 +12,7 @@ struct StandaloneOptions {
   int program = -1;              // -1: the module's current program
   std::string screenshot;        // PNG to write, then exit; empty: run until closed
   double screenshotAfter = 2.0;  // seconds after the editor opened
+  bool printAutomation = false;  // parameter edits the editor reports, on standard output
 };
 
 // Parses the arguments after the program name. False with a one-line error for unknown

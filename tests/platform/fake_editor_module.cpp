@@ -26,8 +26,21 @@ vst::ERect kRect{0, 0, 200, 320};
 
 struct Instance {
   vst::AEffect effect{};
+  vst::HostCallback host = nullptr;
   std::unique_ptr<Editor> editor;
 };
+
+// A press edits parameter 0 to the pointer's x across the window, as a slider would.
+void reportPointer(Instance* instance, const PointerEvent& event) {
+  vst::AEffect* e = &instance->effect;
+  const float value = static_cast<float>(event.x) / static_cast<float>(kRect.right);
+  if (event.kind == PointerEvent::Kind::Press) {
+    instance->host(e, vst::audioMasterBeginEdit, 0, 0, nullptr, 0.0f);
+    instance->host(e, vst::audioMasterAutomate, 0, 0, nullptr, value);
+  } else if (event.kind == PointerEvent::Kind::Release) {
+    instance->host(e, vst::audioMasterEndEdit, 0, 0, nullptr, 0.0f);
+  }
+}
 
 void renderLoop(Editor* editor) {
   std::string error;
@@ -82,6 +95,7 @@ vst::IntPtr VSTCALLBACK dispatch(vst::AEffect* effect, std::int32_t opcode, std:
       if (instance->editor != nullptr) {
         std::vector<PointerEvent> events;
         instance->editor->window->pollEvents(events);
+        for (const auto& event : events) reportPointer(instance, event);
       }
       return 0;
     case vst::effEditClose:
@@ -104,8 +118,11 @@ float VSTCALLBACK getParameter(vst::AEffect*, std::int32_t) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(vst::HostCallback) {
+extern "C" __attribute__((visibility("default"))) vst::AEffect* VSTPluginMain(
+    vst::HostCallback host) {
+  if (host == nullptr) return nullptr;
   auto* instance = new Instance;
+  instance->host = host;
   vst::AEffect& e = instance->effect;
   e.magic = vst::kEffectMagic;
   e.dispatcher = dispatch;

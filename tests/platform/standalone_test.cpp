@@ -142,6 +142,35 @@ TEST(Standalone, QuitsCleanlyOnTheCloseBoxAndOnSigterm) {
   for (const auto& f : {err, rc, pid}) fs::remove(f);
 }
 
+TEST(Standalone, PrintsTheEditsTheEditorReportsToTheHost) {
+  X11Driver x;
+  const fs::path out = scratch("automation"), rc = scratch("automation-rc");
+  const std::string command = "sh -c '" + std::string(GW_STANDALONE) +
+                              " --print-automation " GW_FAKE_EDITOR " >" + out.string() +
+                              " 2>/dev/null; echo $? >" + rc.string() + "' &";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitUntil([&] { return (window = x.findByName("Glimmerwick")) != 0; }));
+  // Wait for the editor's child window, then click a quarter of the way across it.
+  ASSERT_TRUE(waitUntil([&] {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(x.display(), window, &root, &parent, &children, &count);
+    if (children != nullptr) XFree(children);
+    return count > 0;
+  }));
+  int wx = 0, wy = 0;
+  x.rootPosition(window, wx, wy);
+  x.click(wx + 80, wy + 100);
+  ASSERT_TRUE(waitUntil([&] { return slurp(out).find("end-edit 0") != std::string::npos; }))
+      << slurp(out);
+  x.closeBox(window);
+  ASSERT_TRUE(waitUntil([&] { return fs::exists(rc) && !slurp(rc).empty(); }));
+  EXPECT_EQ(slurp(out), "begin-edit 0\nautomate 0 0.25\nend-edit 0\n");
+  fs::remove(out);
+  fs::remove(rc);
+}
+
 TEST(Standalone, RefusesBadInputWithAOneLineError) {
   Outcome run = standalone("/nonexistent/glimmerwick.so");
   EXPECT_EQ(run.code, 1);
