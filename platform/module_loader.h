@@ -20,4 +20,8 @@ void* findModuleSymbol(ModuleHandle module, const char* name);
 // Unloads a module returned by loadModule; null is ignored. Thread: any.
 void unloadModule(ModuleHandle module);
 
+// True while the module file at path is mapped into this process, whoever loaded it;
+// loads nothing. Thread: any.
+bool isModuleLoaded(const std::string& path);
+
 }  // namespace gw::platform

@@ -5,18 +5,28 @@
 
 namespace gw::platform {
 
+namespace {
+
+// The absolute path: LoadLibrary searches the program's and the system's folders for a
+// bare name, and searches the module's own folder for its dependencies only when given
+// an absolute path.
+std::wstring absolutePath(const std::string& path) {
+  bool bare = path.find_first_of("/\\:") == std::string::npos;
+  std::wstring file = win32::widen(bare ? ".\\" + path : path);
+  wchar_t full[MAX_PATH * 4];
+  DWORD length = GetFullPathNameW(file.c_str(), MAX_PATH * 4, full, nullptr);
+  if (length > 0 && length < MAX_PATH * 4) file.assign(full, length);
+  return file;
+}
+
+}  // namespace
+
 ModuleHandle loadModule(const std::string& path, std::string& error) {
   if (path.empty()) {
     error = "no module file given";
     return nullptr;
   }
-  // LoadLibrary searches the program's and the system's folders for a bare name.
-  bool bare = path.find_first_of("/\\:") == std::string::npos;
-  std::wstring file = win32::widen(bare ? ".\\" + path : path);
-  // The module's own folder is searched for its dependencies only with an absolute path.
-  wchar_t full[MAX_PATH * 4];
-  DWORD length = GetFullPathNameW(file.c_str(), MAX_PATH * 4, full, nullptr);
-  if (length > 0 && length < MAX_PATH * 4) file.assign(full, length);
+  std::wstring file = absolutePath(path);
   // A missing dependency must fail the call, not open a system dialog nobody answers.
   DWORD previousMode = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
@@ -34,6 +44,13 @@ void* findModuleSymbol(ModuleHandle module, const char* name) {
 
 void unloadModule(ModuleHandle module) {
   if (module != nullptr) FreeLibrary(static_cast<HMODULE>(module));
+}
+
+bool isModuleLoaded(const std::string& path) {
+  if (path.empty()) return false;
+  HMODULE handle = nullptr;
+  return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            absolutePath(path).c_str(), &handle) != 0;
 }
 
 }  // namespace gw::platform

@@ -1,10 +1,10 @@
 // Hosts call a module in orders the interface allows but few plug-ins expect: queries
 // before the instance is opened, instances that are never opened, resume twice and from
 // the audio thread, and the whole module unloaded and loaded again in one process.
-#include <dlfcn.h>
 
 #include <thread>
 
+#include "platform/module_loader.h"
 #include "tests/host_habits/habits_fixture.h"
 
 namespace gw::test {
@@ -84,10 +84,7 @@ TEST(LifecycleHabits, ResumeTwiceAndOnTheAudioThread) {
 }
 
 bool moduleStillLoaded() {
-  void* handle = ::dlopen(GW_MODULE_PATH, RTLD_NOW | RTLD_NOLOAD);
-  if (handle == nullptr) return false;
-  ::dlclose(handle);
-  return true;
+  return platform::isModuleLoaded(GW_MODULE_PATH);
 }
 
 // A host that rescans unloads the module and loads it again in the same process: the

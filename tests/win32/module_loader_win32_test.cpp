@@ -68,8 +68,11 @@ TEST(ModuleLoader, LoadsByPathAndFindsOnlyExportedFunctions) {
   EXPECT_EQ(probeValue(module), 42);
   EXPECT_EQ(findModuleSymbol(module, "noSuchFunction"), nullptr);
   EXPECT_EQ(findModuleSymbol(nullptr, "gwProbeValue"), nullptr);
+  EXPECT_TRUE(isModuleLoaded(GW_PROBE_MODULE));
   unloadModule(module);
   unloadModule(nullptr);
+  EXPECT_FALSE(isModuleLoaded(GW_PROBE_MODULE));
+  EXPECT_FALSE(isModuleLoaded(""));
 }
 
 TEST(ModuleLoader, BareNameMeansTheCurrentFolderNotTheSystemSearch) {
