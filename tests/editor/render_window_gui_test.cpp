@@ -62,8 +62,8 @@ class RenderWindowTest : public EditorGuiTest {
     XSync(display_, False);
     pump(80);
   }
-  void shift(bool down) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XK_Shift_L), down ? True : False,
+  void key(KeySym symbol, bool down) {
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down ? True : False,
                       CurrentTime);
     XSync(display_, False);
     pump(80);
@@ -111,7 +111,7 @@ TEST_F(RenderWindowTest, CloseReturnsWithinTheBoundWhileTheRenderThreadIsBusy) {
   EXPECT_EQ(RenderWindow::liveCount(), liveBefore - 1) << "freed once the thread ended";
 }
 
-TEST_F(RenderWindowTest, PointerDragReachesTheHostAsOneEditPerModifierState) {
+TEST_F(RenderWindowTest, PointerDragReachesTheHostAsOneEditPerModifierStateOutsideTheWindowToo) {
   create(buildTree);
   openEditor();
   synth()->setParameter(param::kVolume, 0.3f);
@@ -124,12 +124,19 @@ TEST_F(RenderWindowTest, PointerDragReachesTheHostAsOneEditPerModifierState) {
   EXPECT_EQ(editor()->window()->hovered().load(), &knob());
   button(true);
   moveTo(120, 275);  // 20 up, coarse: +0.1
-  shift(true);
+  key(XK_Shift_L, true);
   moveTo(120, 235);  // 40 up, fine: +0.02
-  shift(false);
-  moveTo(700, 225);  // 10 up and outside the window, coarse: +0.05
-  button(false);
+  key(XK_Shift_L, false);
+  key(XK_Control_L, true);
+  moveTo(120, 225);  // 10 up, coarse: +0.05
   EXPECT_NEAR(synth()->getParameter(param::kVolume), 0.47f, 1e-5);
+  key(XK_Control_L, false);
+  key(XK_Alt_L, true);  // the new gesture starts at the default, 1
+  EXPECT_NEAR(synth()->getParameter(param::kVolume), 1.0f, 1e-5);
+  key(XK_Alt_L, false);
+  moveTo(700, 245);  // 20 down and outside the window, coarse: -0.1
+  button(false);
+  EXPECT_NEAR(synth()->getParameter(param::kVolume), 0.9f, 1e-5);
   EXPECT_EQ(editor()->window()->activeParam().load(), -1);
 
   std::vector<std::int32_t> edits;
@@ -145,12 +152,15 @@ TEST_F(RenderWindowTest, PointerDragReachesTheHostAsOneEditPerModifierState) {
       }
     }
   }
-  const std::vector<std::int32_t> expected{vst::audioMasterBeginEdit,    vst::audioMasterEndEdit,
-                                           vst::audioMasterBeginEdit,    vst::audioMasterEndEdit,
-                                           vst::audioMasterBeginEdit,    vst::audioMasterEndEdit,
-                                           vst::audioMasterUpdateDisplay};
+  // One edit per modifier state: none, Shift, none, Control, none, Alt, none.
+  std::vector<std::int32_t> expected;
+  for (int gesture = 0; gesture < 7; ++gesture) {
+    expected.push_back(vst::audioMasterBeginEdit);
+    expected.push_back(vst::audioMasterEndEdit);
+  }
+  expected.push_back(vst::audioMasterUpdateDisplay);
   EXPECT_EQ(edits, expected);
-  EXPECT_NEAR(lastAutomate, 0.47f, 1e-5);
+  EXPECT_NEAR(lastAutomate, 0.9f, 1e-5);
   moveTo(500, 50);
   EXPECT_EQ(editor()->window()->hoverParam().load(), -1) << "left the knob";
 }
