@@ -36,6 +36,8 @@ bool readPng(Cursor& cursor, png_structp png, png_infop info) {
 }
 void quietWarning(png_structp, png_const_charp) {}
 
+constexpr std::uint32_t kMaxSide = 4096;
+
 bool isPowerOfTwo(std::uint32_t n) {
   return n != 0 && (n & (n - 1)) == 0;
 }
@@ -59,6 +61,9 @@ bool decodePng(std::span<const std::byte> data, PngImage& image) {
     png_destroy_read_struct(&png, nullptr, nullptr);
     return false;
   }
+  // A damaged header may claim a million rows of a million pixels: libpng would allocate
+  // every row before finding the data missing. No texture of ours comes near this size.
+  png_set_user_limits(png, kMaxSide, kMaxSide);
   Cursor cursor{data.data(), data.size()};
   bool ok = readPng(cursor, png, info);
   if (ok) {

@@ -19,7 +19,8 @@ struct PngImage {
   bool uploadable() const;
 };
 
-// Thread: any. False for data that is not a PNG or is damaged; never throws.
+// Thread: any. False for data that is not a PNG, is damaged, or has a side above 4096
+// pixels; never throws.
 bool decodePng(std::span<const std::byte> data, PngImage& image);
 
 }  // namespace gw

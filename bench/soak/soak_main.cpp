@@ -41,8 +41,8 @@ bool report(const gw::soak::Settings& s, const gw::soak::Result& r) {
   const double mid = median(means);
   const double worst = means.empty() ? 0.0 : *std::max_element(means.begin(), means.end());
   const double drift = mid > 0.0 ? worst / mid : 0.0;
-  std::printf("slowest minute / median minute: %.2f (limit %.1f); non-finite samples: %ld\n",
-              drift, kDriftLimit, nonFinite);
+  std::printf("slowest minute / median minute: %.2f (limit %.1f); non-finite samples: %ld\n", drift,
+              kDriftLimit, nonFinite);
   std::printf("resident memory: %ld kB after the first minute, %ld kB at the end\n",
               r.rssAfterFirstMinuteKb, r.rssAtEndKb);
   return nonFinite == 0 && drift <= kDriftLimit;
@@ -70,8 +70,9 @@ int main(int argc, char** argv) {
     } else if (!arg.empty() && arg[0] != '-') {
       module = arg;
     } else {
-      std::fprintf(stderr, "Usage: glimmerwick-soak [--minutes M] [--rates R1,R2] [--block N] "
-                           "[--seed S] [MODULE.so]\n");
+      std::fprintf(stderr,
+                   "Usage: glimmerwick-soak [--minutes M] [--rates R1,R2] [--block N] "
+                   "[--seed S] [MODULE.so]\n");
       return 2;
     }
   }

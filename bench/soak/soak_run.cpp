@@ -97,8 +97,11 @@ Result run(host::Plugin& plugin, const Settings& s) {
     minute.maxBlockNs = std::max(minute.maxBlockNs, ns);
     ++blocksInMinute;
     for (std::int32_t i = 0; i < n; ++i) {
-      if (!std::isfinite(left[i]) || !std::isfinite(right[i])) ++minute.nonFinite;
-      else minute.peak = std::max({minute.peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+      if (!std::isfinite(left[i]) || !std::isfinite(right[i]))
+        ++minute.nonFinite;
+      else
+        minute.peak =
+            std::max({minute.peak, double(std::fabs(left[i])), double(std::fabs(right[i]))});
     }
     minuteFrames += n;
     if (minuteFrames >= framesPerMinute || done + n >= totalFrames) {

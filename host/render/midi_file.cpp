@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::uint32_t kDefaultTempo = 500000;  // microseconds per quarter note (120 BPM)
 constexpr std::size_t kMaxFileBytes = 64u << 20;
+// A few bytes of delta time can place an event centuries away; rendering up to it would
+// never finish, so such files are refused as damaged.
+constexpr double kMaxSeconds = 24.0 * 3600.0;
 
 // What a track contributes to the merge, before times are known.
 struct TickEvent {
@@ -207,6 +210,7 @@ bool parseMidiFile(std::span<const std::uint8_t> data, Sequence& sequence, std::
       sequence.events.push_back(midi);
     }
   }
+  if (sequence.endSeconds > kMaxSeconds) return fail("MIDI file plays for more than 24 hours");
   return true;
 }
 

@@ -23,7 +23,8 @@ struct Sequence {
 // Parses the bytes of a file. Tracks of a format 1 file are merged; at equal times the
 // earlier track comes first. Tempo changes in any track apply to all. Meta events other
 // than tempo and end of track, and system exclusive messages, are skipped. Returns false
-// with a one-line reason for anything malformed or truncated; never reads past the data.
+// with a one-line reason for anything malformed or truncated, or lasting over 24 hours;
+// never reads past the data.
 bool parseMidiFile(std::span<const std::uint8_t> data, Sequence& sequence, std::string& error);
 
 // Reads and parses the file at path; the error names the file.

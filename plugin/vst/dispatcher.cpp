@@ -199,8 +199,11 @@ IntPtr AudioEffectX::dispatcher(std::int32_t opcode, std::int32_t index, IntPtr 
   auto* text = static_cast<char*>(ptr);
   auto* pin = static_cast<vst::VstPinProperties*>(ptr);
   auto key = [&] {
-    return vst::VstKeyCode{index, static_cast<unsigned char>(value),
-                           static_cast<unsigned char>(opt)};
+    // The modifiers arrive as a float; converting one outside 0..255 (or NaN) to a byte
+    // is undefined, so such a value counts as no modifier.
+    const unsigned char modifiers =
+        opt >= 0.0f && opt < 256.0f ? static_cast<unsigned char>(opt) : 0;
+    return vst::VstKeyCode{index, static_cast<unsigned char>(value), modifiers};
   };
   auto flag = [](bool b) -> IntPtr { return b ? 1 : 0; };
   switch (opcode) {

@@ -1,6 +1,7 @@
 // The rest of the SDK classes that touch the effect record: its flags and fields, the
 // host-callback wrappers, and the event and pin accessors for plug-in classes.
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -132,7 +133,13 @@ int eventCount(const vst::VstEvents* events) {
 
 bool midiMessageAt(const vst::VstEvents* events, int i, MidiMessage& message) {
   if (i < 0 || i >= eventCount(events)) return false;
-  const vst::VstEvent* event = events->events[i];
+  // The host's list runs past the two slots the record declares; indexing that array
+  // beyond them is undefined, so the slot is read from its address in the host's memory.
+  const vst::VstEvent* event = nullptr;
+  std::memcpy(&event,
+              reinterpret_cast<const unsigned char*>(events) + offsetof(vst::VstEvents, events) +
+                  static_cast<std::size_t>(i) * sizeof event,
+              sizeof event);
   if (event == nullptr || event->type != vst::kVstMidiType) return false;
   const auto* midi = reinterpret_cast<const vst::VstMidiEvent*>(event);
   message.status = static_cast<std::uint8_t>(midi->midiData[0]);

@@ -1,0 +1,124 @@
+// The same property through glimmerwick.so as a host drives it: normalised values through
+// setParameter, MIDI through processEvents, audio through processReplacing; and a host
+// that sends values no parameter can hold must not leave the instrument broken.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/host_library.h"
+#include "plugin/vst/aeffect.h"
+#include "tests/safety/random_program.h"
+
+namespace gw::test {
+namespace {
+
+std::unique_ptr<host::Plugin> createPlugin(float rate) {
+  static std::unique_ptr<host::Module> module = [] {
+    std::string error;
+    auto loaded = host::Module::load(GW_MODULE_PATH, error);
+    if (!loaded) ADD_FAILURE() << error;
+    return loaded;
+  }();
+  if (!module) return nullptr;
+  std::string error;
+  host::HostOptions options;
+  options.sampleRate = rate;
+  auto plugin = host::Plugin::create(*module, error, options);
+  EXPECT_NE(plugin, nullptr) << error;
+  return plugin;
+}
+
+// Renders `blocks` blocks; false at the first sample that is not finite.
+bool renderFinite(host::Plugin& plugin, int blocks, int frames) {
+  std::vector<float> left(frames), right(frames);
+  for (int b = 0; b < blocks; ++b) {
+    plugin.process(left.data(), right.data(), frames);
+    for (int i = 0; i < frames; ++i)
+      if (!std::isfinite(left[i]) || !std::isfinite(right[i])) return false;
+  }
+  return true;
+}
+
+std::vector<host::Plugin::MidiEvent> randomEvents(std::mt19937& rng, int count) {
+  std::vector<host::Plugin::MidiEvent> events;
+  for (int i = 0; i < count; ++i) {
+    const auto bytes = randomMidi(rng);
+    host::Plugin::MidiEvent event{};
+    std::copy(bytes.begin(), bytes.end(), event.bytes);
+    event.deltaFrames = static_cast<std::int32_t>(rng() % 512);
+    events.push_back(event);
+  }
+  return events;
+}
+
+TEST(ModuleOutputSafety, RandomAutomationAndMidiThroughTheModuleStayFinite) {
+  std::mt19937 rng(7);
+  for (const float rate : {44100.0f, 96000.0f}) {
+    auto plugin = createPlugin(rate);
+    ASSERT_TRUE(plugin);
+    for (int trial = 0; trial < 150; ++trial) {
+      plugin->dispatch(vst::effSetProgram, 0, static_cast<vst::IntPtr>(rng() % 32));
+      const Normalised values = randomProgram(rng, 0.3);
+      for (int i = 0; i < param::kCount; ++i) plugin->setParameter(i, values[i]);
+      plugin->sendMidi(randomEvents(rng, static_cast<int>(rng() % 70)));
+      ASSERT_TRUE(renderFinite(*plugin, 6, 512)) << "trial " << trial << " at " << rate << " Hz";
+    }
+  }
+}
+
+// NaN or infinity from a host must not reach a voice or the effect's line, where it would
+// stay for good: the value is refused and the program keeps what it had.
+TEST(ModuleOutputSafety, NonFiniteValuesFromAHostAreRefused) {
+  auto plugin = createPlugin(44100.0f);
+  ASSERT_TRUE(plugin);
+  plugin->setParameter(param::kModulationOnOff, 1.0f);
+  plugin->setParameter(param::kFilterCutoff, 0.25f);
+  const float before = plugin->getParameter(param::kFilterCutoff);
+  const float bad[] = {std::numeric_limits<float>::quiet_NaN(),
+                       std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity()};
+  for (const float value : bad)
+    for (int i = 0; i < param::kCount; ++i) plugin->setParameter(i, value);
+  EXPECT_FLOAT_EQ(plugin->getParameter(param::kFilterCutoff), before);
+  EXPECT_EQ(plugin->parameterDisplay(param::kModulationOnOff), "On");
+  plugin->sendMidi({{{0x90, 60, 100}}, {{0x90, 67, 100}}});
+  EXPECT_TRUE(renderFinite(*plugin, 40, 512));
+}
+
+// Hosts hand over lists longer than the two slots the event record declares; every
+// entry must be read, and reading them must stay within defined behaviour.
+TEST(ModuleHostBoundary, EveryEventOfALongListIsRead) {
+  auto plugin = createPlugin(44100.0f);
+  ASSERT_TRUE(plugin);
+  // An instant, unfiltered sine at full volume.
+  plugin->setParameter(param::kAttack, 0.0f);
+  plugin->setParameter(param::kVolume, 1.0f);
+  plugin->setParameter(param::level(1), 1.0f);
+  plugin->setParameter(param::kFilterType, 0.0f);
+  plugin->setParameter(param::kFilterLfoTypeAmount, 0.0f);
+  plugin->sendMidi({{{0xB0, 1, 0}}, {{0xB0, 1, 0}}, {{0xB0, 1, 0}}, {{0x90, 69, 127}}});
+  std::vector<float> left(4096), right(4096);
+  plugin->process(left.data(), right.data(), 4096);
+  float peak = 0.0f;
+  for (const float x : left) peak = std::max(peak, std::fabs(x));
+  EXPECT_GT(peak, 0.01f) << "the fourth event, a note-on, was not heard";
+}
+
+// Key opcodes carry the modifiers as a float; any float, NaN included, is answered.
+TEST(ModuleHostBoundary, KeyOpcodesTakeAnyModifierFloat) {
+  auto plugin = createPlugin(44100.0f);
+  ASSERT_TRUE(plugin);
+  for (const float modifiers : {1e38f, -1.0f, 256.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    EXPECT_EQ(plugin->dispatch(vst::effEditKeyDown, 'a', 0, nullptr, modifiers), 0);
+    EXPECT_EQ(plugin->dispatch(vst::effEditKeyUp, 'a', 0, nullptr, modifiers), 0);
+  }
+}
+
+}  // namespace
+}  // namespace gw::test
