@@ -14,6 +14,13 @@
 namespace gw::standalone {
 namespace {
 
+// Thread: any (JACK's)
+void quiet(const char*) {}
+
+void reportJackError(const char* text) {
+  std::fprintf(stderr, "glimmerwick-standalone: JACK: %s\n", text);
+}
+
 class JackClient final : public JackPlayer {
  public:
   JackClient(host::Plugin& plugin, jack_client_t* client) : plugin_(plugin), client_(client) {}
@@ -99,7 +106,8 @@ void JackClient::connectToSystem() {
   }
   if (const char** ports = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE,
                                           JackPortIsPhysical | JackPortIsOutput)) {
-    for (int i = 0; ports[i] != nullptr; ++i) jack_connect(client_, ports[i], jack_port_name(midiIn_));
+    for (int i = 0; ports[i] != nullptr; ++i)
+      jack_connect(client_, ports[i], jack_port_name(midiIn_));
     jack_free(ports);
   }
 }
@@ -203,11 +211,16 @@ std::unique_ptr<JackPlayer> startJack(host::Plugin& plugin, const StandaloneOpti
     return nullptr;
   }
   jack_status_t status{};
-  // Never start a server behind the user's back: a missing server means no sound.
+  // Never start a server behind the user's back: a missing server means no sound, said
+  // once in our words rather than in the library's socket errors.
+  jack_set_error_function(&quiet);
+  jack_set_info_function(&quiet);
   jack_client_t* client = jack_client_open(options.jackName.c_str(), JackNoStartServer, &status);
+  jack_set_error_function(&reportJackError);
   if (client == nullptr) {
-    message = "no JACK server is running, so there is no sound (start one, for example with "
-              "'jackd -d alsa', and run this again)";
+    message =
+        "no JACK server is running, so there is no sound (start one, for example with "
+        "'jackd -d alsa', and run this again)";
     return nullptr;
   }
   auto player = std::make_unique<JackClient>(plugin, client);

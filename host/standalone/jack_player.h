@@ -2,8 +2,10 @@
 // drive the module, and whose two outputs carry what the module renders.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "host/host_library.h"
 #include "host/standalone/main_loop.h"
@@ -26,5 +28,16 @@ class JackPlayer : public LoopClient {
 // MIDI file that cannot be read is an error too (message set, `failed` true).
 std::unique_ptr<JackPlayer> startJack(host::Plugin& plugin, const StandaloneOptions& options,
                                       std::string& message, bool& failed);
+
+// Thread: UI. Plays without a window until the player is finished or a stop signal
+// comes; returns the exit code.
+inline int runWithoutEditor(JackPlayer& player) {
+  while (!stopRequested() && !player.finished()) {
+    player.tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  player.tick();
+  return 0;
+}
 
 }  // namespace gw::standalone

@@ -8,6 +8,7 @@
 #include "host/host_library.h"
 #include "host/standalone/callback_log.h"
 #include "host/standalone/editor_session.h"
+#include "host/standalone/jack_player.h"
 #include "host/standalone/main_loop.h"
 #include "host/standalone/options.h"
 #include "platform/top_level_window.h"
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   if (options.module.empty()) options.module = defaultModule(argv[0]);
   standalone::watchStopSignals();
   // Without a display there is nothing to show: say so before running any plug-in code.
-  if (!platform::TopLevelWindow::displayReachable(error)) return fail(error);
+  if (options.editor && !platform::TopLevelWindow::displayReachable(error)) return fail(error);
 
   auto module = host::Module::load(options.module, error);
   if (module == nullptr) return fail("cannot load " + options.module + ": " + error);
@@ -60,15 +61,26 @@ int main(int argc, char** argv) {
     plugin->dispatch(vst::effSetProgram, 0, options.program);
   }
 
+  bool soundFailed = false;
+  auto sound = standalone::startJack(*plugin, options, error, soundFailed);
+  if (soundFailed || (sound == nullptr && !options.editor)) return fail(error);
+  if (sound == nullptr && options.audio)
+    std::fprintf(stderr, "glimmerwick-standalone: %s\n", error.c_str());
+
   int code = 0;
-  {
+  if (!options.editor) {
+    code = standalone::runWithoutEditor(*sound);
+  } else {
     standalone::EditorSession session(*plugin);
     std::string title = plugin->effectName();
     if (title.empty()) title = "Glimmerwick";
     if (!session.open(title, error)) return fail(error);
     standalone::CallbackLog log(*plugin, options.printAutomation);
-    code = standalone::runMainLoop(session, options, {&log});
+    std::vector<standalone::LoopClient*> clients = {&log};
+    if (sound != nullptr) clients.push_back(sound.get());
+    code = standalone::runMainLoop(session, options, clients);
   }
+  sound.reset();  // the audio thread stops before the plug-in closes
   plugin->close();
   return code;
 }

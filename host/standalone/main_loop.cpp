@@ -36,6 +36,10 @@ void watchStopSignals() {
   std::signal(SIGTERM, onStopSignal);
 }
 
+bool stopRequested() {
+  return stopSignal != 0;
+}
+
 int runMainLoop(EditorSession& session, const StandaloneOptions& options,
                 const std::vector<LoopClient*>& clients) {
   using Clock = std::chrono::steady_clock;

@@ -19,6 +19,8 @@ class LoopClient {
 
 // Installs the SIGINT and SIGTERM handlers that end the loop.
 void watchStopSignals();
+// True once SIGINT or SIGTERM arrived.
+bool stopRequested();
 
 // Runs until the window is closed, a stop signal arrives or the screenshot is written.
 // Returns the process exit code.

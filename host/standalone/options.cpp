@@ -28,6 +28,13 @@ const char* usageText() {
          "  --screenshot FILE.png  write the window's pixels to FILE.png, then exit\n"
          "  --after SECONDS        when to take the screenshot (default 2)\n"
          "  --print-automation     print the editor's parameter edits on standard output\n"
+         "Sound goes through a running JACK server, MIDI comes from its MIDI ports:\n"
+         "  --midi FILE.mid        play FILE.mid once, from when the outputs are connected\n"
+         "  --no-editor            play without a window (needs JACK); with --midi, quit\n"
+         "                         a second after the file has played out\n"
+         "  --no-audio             editor only, without JACK\n"
+         "  --jack-name NAME       the JACK client's name (default glimmerwick)\n"
+         "  --no-connect           leave the JACK ports unconnected\n"
          "  --help                 print this text\n"
          "Close the window, or send SIGINT or SIGTERM, to quit.\n";
 }
@@ -51,6 +58,19 @@ bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
       options.help = true;
     } else if (arg == "--print-automation") {
       options.printAutomation = true;
+    } else if (arg == "--no-editor") {
+      options.editor = false;
+    } else if (arg == "--no-audio") {
+      options.audio = false;
+    } else if (arg == "--no-connect") {
+      options.connectPorts = false;
+    } else if (arg == "--midi" || arg == "--jack-name") {
+      std::string& target = arg == "--midi" ? options.midiFile : options.jackName;
+      if (!value(target)) return false;
+      if (target.empty()) {
+        error = arg + " needs a value";
+        return false;
+      }
     } else if (arg == "--program") {
       if (!value(text)) return false;
       if (!parseInt(text, options.program) || options.program < 0) {
@@ -77,6 +97,10 @@ bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
     } else {
       positional.push_back(arg);
     }
+  }
+  if (!options.editor && (!options.audio || !options.screenshot.empty())) {
+    error = "--no-editor leaves nothing to do with --no-audio or --screenshot";
+    return false;
   }
   if (afterGiven && options.screenshot.empty()) {
     error = "--after needs --screenshot";

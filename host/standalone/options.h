@@ -13,6 +13,12 @@ struct StandaloneOptions {
   std::string screenshot;        // PNG to write, then exit; empty: run until closed
   double screenshotAfter = 2.0;  // seconds after the editor opened
   bool printAutomation = false;  // parameter edits the editor reports, on standard output
+  // Sound through JACK.
+  bool audio = true;                     // false: editor only
+  bool editor = true;                    // false: sound only, no window
+  std::string midiFile;                  // played once the outputs are first connected
+  std::string jackName = "glimmerwick";  // JACK client name
+  bool connectPorts = true;              // to the system's playback and MIDI capture ports
 };
 
 // Parses the arguments after the program name. False with a one-line error for unknown

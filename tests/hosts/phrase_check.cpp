@@ -14,6 +14,8 @@ namespace {
 
 // Below anything the module produces while a note sounds, above float noise of nothing.
 constexpr float kSilence = 1e-5f;
+// A note's first samples: a parabolic attack starts near zero, so look for any sound.
+constexpr float kOnset = 1e-6f;
 constexpr double kReleaseRange = 5.0;  // "Release" runs 0..5 s
 
 long clampIndex(long i, const std::vector<float>& x) {
@@ -90,7 +92,7 @@ std::vector<long> expectPhrase(const LoadedAudio& audio, const std::vector<Phras
       ADD_FAILURE() << "recording too short";
       return onsets;
     }
-    const long onset = findOnset(x, clampIndex(quietFrom, x), kSilence);
+    const long onset = findOnset(x, clampIndex(quietFrom, x), kOnset);
     if (onset < 0) {
       ADD_FAILURE() << "no sound at all";
       return onsets;
@@ -102,8 +104,8 @@ std::vector<long> expectPhrase(const LoadedAudio& audio, const std::vector<Phras
               kSilence)
         << "not silent before the note";
 
-    // The steady part: after the (instant) attack, before the earliest possible note-off.
-    const long from = onset + std::lround(0.05 * rate);
+    // The steady part: after attack and decay, before the earliest possible note-off.
+    const long from = onset + std::lround((settings.attackAndDecay + 0.05) * rate);
     const long to = end - tolerance.earlySamples - std::lround(0.01 * rate);
     EXPECT_GT(to - from, std::lround(0.1 * rate)) << "note too short to measure";
     const double expectedHz = keyFrequency(note.key);

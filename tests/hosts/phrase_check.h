@@ -20,9 +20,12 @@ struct PhraseNote {
 // the settings alone: the first program has harmonic 1 only, the filter through and the
 // effect off; attack and decay are instantaneous and the release is short.
 struct PhraseSettings {
-  double volume = 0.8;    // "Volume": the oscillator scales by its cube
-  double sustain = 0.5;   // "Sustain"
-  double release = 0.05;  // "Release" in seconds (0..5)
+  double volume = 0.8;          // "Volume": the oscillator scales by its cube
+  double sustain = 0.5;         // "Sustain"
+  double release = 0.05;        // "Release" in seconds (0..5)
+  double attackAndDecay = 0.0;  // seconds until a held note is steady
+  // The first program as it comes: 0.5 s attack and decay to 0.7, 0.5 s release.
+  static PhraseSettings firstProgram() { return {1.0, 0.7, 0.5, 1.0}; }
   // index=value pairs for a host's parameter calls.
   std::vector<std::pair<int, double>> normalisedParameters() const;
   // Peak level of a held note: Volume³ × Sustain × velocity/127 (the velocity sets the
