@@ -56,6 +56,9 @@ void RenderWindow::destroy(std::unique_ptr<RenderWindow> window, int waitMs) {
     window->child_->releasePointer();
   }
   RenderWindow* raw = window.get();
+  // From here the window needs neither the plug-in nor the editor's queue, both of
+  // which may go before a late render thread ends.
+  raw->dispatcher().detach();
   raw->detached_.store(true, std::memory_order_release);
   if (raw->thread_.stop(waitMs, [raw] { delete raw; })) return;
   // The late thread owns the window now; its events are never read again.

@@ -62,6 +62,9 @@ class RenderWindow : public gw::ElementHost {
   // Null when the child window could not be created.
   gw::platform::ChildWindow* childWindow() const { return child_.get(); }
   std::uint64_t framesDrawn() const { return thread_.frames(); }
+  // Thread: any. True once closing began: the plug-in may be gone, so the render
+  // thread must not call it any more.
+  bool detached() const { return detached_.load(std::memory_order_acquire); }
 
   // Render thread only (render_window_gl.cpp).
   void glSetUp();

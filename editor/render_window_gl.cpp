@@ -81,7 +81,7 @@ void RenderWindow::glRelease() {
 }
 
 void RenderWindow::renderFrame() {
-  if (!detached_.load(std::memory_order_acquire)) engineStatus_ = port().activity();
+  if (!detached()) engineStatus_ = port().activity();
   for (auto& effect : effects_) effect->step();
   if (glReady_) drawFrame();
 }

@@ -7,7 +7,7 @@
 namespace gw {
 
 ParameterDisplayRecord makeDisplayRecord(ParameterPort& port, int index) {
-  const ParameterInfo info = port.parameterInfo(index);
+  const EditorParameterInfo info = port.parameterInfo(index);
   ParameterDisplayRecord record;
   record.index = index;
   std::strncpy(record.name, info.name != nullptr ? info.name : "", sizeof record.name - 1);

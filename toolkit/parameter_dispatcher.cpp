@@ -6,20 +6,25 @@ namespace gw {
 
 ParameterDispatcher::ParameterDispatcher(ParameterPort& port, const ParameterDisplayRecord* records,
                                          PendingChanges& pending)
-    : port_(port), records_(records), pending_(pending) {
-  pending_.clearListened();
-  pending_.discard();
+    : port_(port), records_(records), pending_(&pending) {
+  pending_->clearListened();
+  pending_->discard();
 }
 
 ParameterDispatcher::~ParameterDispatcher() {
-  pending_.clearListened();
+  detach();
+}
+
+void ParameterDispatcher::detach() {
+  if (pending_ != nullptr) pending_->clearListened();
+  pending_ = nullptr;
 }
 
 void ParameterDispatcher::addListener(int index, TW::UIElement* listener) {
   if (index < 0 || index >= kParameterCount || listener == nullptr) return;
   if (records_[index].isEmpty()) return;
   listeners_[index].push_back(listener);
-  pending_.setListened(index, true);
+  if (pending_ != nullptr) pending_->setListened(index, true);
 }
 
 bool ParameterDispatcher::hasListeners(int index) const {
@@ -27,7 +32,8 @@ bool ParameterDispatcher::hasListeners(int index) const {
 }
 
 void ParameterDispatcher::flush() {
-  const bool lostChanges = pending_.drain([this](int index, float value) {
+  if (pending_ == nullptr) return;
+  const bool lostChanges = pending_->drain([this](int index, float value) {
     if (index < 0 || index >= kParameterCount) return;
     for (TW::UIElement* listener : listeners_[index]) listener->updateValue(records_[index], value);
   });

@@ -33,11 +33,14 @@ class ParameterDispatcher {
   void flush();
   // Thread: UI. Every listener gets the current program's value of its parameter.
   void prime();
+  // Thread: UI. Stops queueing for these listeners and lets go of the queue, which may
+  // be freed before this dispatcher; flushes deliver nothing afterwards.
+  void detach();
 
  private:
   ParameterPort& port_;
   const ParameterDisplayRecord* records_;
-  PendingChanges& pending_;
+  PendingChanges* pending_;
   std::array<std::vector<TW::UIElement*>, kParameterCount> listeners_;
 };
 

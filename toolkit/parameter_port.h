@@ -11,7 +11,7 @@ namespace gw {
 
 constexpr int kParameterCount = 180;
 
-struct ParameterInfo {
+struct EditorParameterInfo {
   const char* name = "";
   int unit = 0;
   float minimum = 0.0f;
@@ -23,7 +23,7 @@ class ParameterPort {
  public:
   virtual ~ParameterPort() = default;
   // Thread: any. index in 0..179.
-  virtual ParameterInfo parameterInfo(int index) const = 0;
+  virtual EditorParameterInfo parameterInfo(int index) const = 0;
   // Thread: any. The current program's value in the parameter's own unit.
   virtual float currentValue(int index) const = 0;
   // Thread: any. Conversions between the parameter's unit and 0..1.

@@ -17,5 +17,6 @@ class TarnAdditiveSynthView : public TarnEditor {
   // Thread: UI, from the plug-in's constructor.
   explicit TarnAdditiveSynthView(TarnAuBase* effect) : TarnEditor(effect) {}
 
+  // Thread: UI, from open.
   void buildView(int x, int y) override;
 };

@@ -81,6 +81,15 @@ TEST_F(DispatcherTest, AFullQueueLosesNoChangeBecauseTheNextFlushReprimes) {
   EXPECT_TRUE(listener.seen.empty()) << "the re-prime request is consumed";
 }
 
+TEST_F(DispatcherTest, ADetachedDispatcherNoLongerQueuesOrDelivers) {
+  Listener& listener = host.create<Listener>(5);
+  plugin.hostSets(5, 0.1f);
+  host.dispatcher().detach();
+  EXPECT_FALSE(pending.append(5, 0.2f)) << "closing: the listeners are about to go";
+  host.dispatcher().flush();
+  EXPECT_TRUE(listener.seen.empty());
+}
+
 TEST_F(DispatcherTest, ConcurrentProducersNeverLoseTheLastValue) {
   Listener& listener = host.create<Listener>(5);
   constexpr int kPerThread = 20000;
