@@ -72,8 +72,11 @@ class JackTest : public testing::Test {
     root_ = makeScratchDirectory("gw-jack");
     server_ = "gw-test-" + std::to_string(::getpid());
     jackd_ = std::make_unique<BackgroundProgram>(
-        std::vector<std::string>{kJackd, "--no-realtime", "--name", server_, "-d", "dummy", "-r",
-                                 "48000", "-p", std::to_string(kPeriod)},
+        // Synchronous, with a long client timeout: on a busy test machine a late cycle is
+        // waited for instead of being played as a dropout.
+        std::vector<std::string>{kJackd, "--no-realtime", "--sync", "--timeout", "5000", "--name",
+                                 server_, "-d", "dummy", "-r", "48000", "-p",
+                                 std::to_string(kPeriod)},
         std::vector<std::string>{"JACK_NO_AUDIO_RESERVATION=1"}, root_ / "jackd.log");
     probe_ = std::make_unique<JackProbe>(server_, 15.0);
     ASSERT_TRUE(probe_->started()) << "the JACK server did not come up:\n" << jackd_->log();
