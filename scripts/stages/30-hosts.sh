@@ -6,7 +6,7 @@
 # from a nearby mirror, a few minutes over a slow link.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-scripts/install-deps build editor hosts
+scripts/install-deps build editor gui hosts
 scripts/build build
 cd build
 # One at a time: the JACK server's dummy backend keeps real time and the sessions are busy.
