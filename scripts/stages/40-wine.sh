@@ -2,7 +2,8 @@
 # The 32-bit Windows module: cross-built with mingw-w64 into build-win32 and its Windows
 # tests (platform backend, plug-in frame, engine, the DLL through our host library, the
 # DLL's export and import tables) run under Wine, on a virtual display so that message
-# boxes really open.
+# boxes really open. On a fresh 2-core machine it takes about 3.5 minutes: 50 s to install
+# the cross compiler and Wine, 15 s for the Wine prefix, 2 minutes to build, 30 s of tests.
 set -euo pipefail
 self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 cd "$(dirname "$0")/../.."
@@ -29,7 +30,8 @@ echo "wine prefix $WINEPREFIX ready after $(($(date +%s) - start)) s"
 start=$(date +%s)
 cmake -S . -B build-win32 -G "Unix Makefiles" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
-  -DGW_BUILD_EDITOR=OFF -DGW_BUILD_BENCH=OFF -DGW_BUILD_HOST_TOOLS=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DGW_BUILD_EDITOR=OFF -DGW_BUILD_BENCH=OFF -DGW_BUILD_HOST_TOOLS=OFF \
+  >/dev/null
 cmake --build build-win32 -j 2 >build-win32/build.log 2>&1 ||
   { tail -n 60 build-win32/build.log; exit 1; }
 echo "cross build after $(($(date +%s) - start)) s: $(grep -c 'warning:' build-win32/build.log) warnings"
@@ -37,4 +39,6 @@ i686-w64-mingw32-objdump -p build-win32/glimmerwick.dll |
   sed -n -e 's/^\s*DLL Name: /imports /p' -e 's/^\s*\[\s*[0-9]*\] \(VSTPluginMain\|main\)$/exports \1/p'
 
 cd build-win32
-ctest --output-on-failure -j 2 --timeout 600
+# The engine's long random-program sweep is the same arithmetic the native stages sweep
+# and would take most of this stage's time under Wine; the module-level sweeps still run.
+ctest --output-on-failure -j 2 --timeout 600 -E '^OutputSafety\.RandomProgramsWithRandomMidi'
