@@ -24,6 +24,9 @@ set(gw_static_runtime "-static -static-libgcc -static-libstdc++")
 set(CMAKE_EXE_LINKER_FLAGS_INIT ${gw_static_runtime})
 set(CMAKE_SHARED_LINKER_FLAGS_INIT ${gw_static_runtime})
 set(CMAKE_MODULE_LINKER_FLAGS_INIT ${gw_static_runtime})
+# The static runtime libraries carry debug sections; a shipped Release DLL drops them.
+set(CMAKE_MODULE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # The Windows C library declares M_PI and friends only on request; glibc always does.
 set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 
 if [ -z "${GW_WINE_STAGE_DISPLAY:-}" ]; then
-  scripts/install-deps build wine gui
+  scripts/install-deps build cross wine gui
   GW_WINE_STAGE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self"
 fi
 
