@@ -153,6 +153,19 @@ TEST_F(JackTest, PlaysAMidiFileThroughTheModuleAndQuitsAfterIt) {
   EXPECT_EQ(code, 0) << player_->log();
 }
 
+TEST_F(JackTest, RefusesAMidiFileItCannotReadWithTheFilesName) {
+#ifdef GW_STANDALONE
+  const fs::path text = root_ / "notes.mid";
+  std::ofstream(text) << "not a MIDI file";
+  for (const std::string& path : {(root_ / "missing.mid").string(), text.string()}) {
+    const RunResult run = runProgram({GW_STANDALONE, "--no-editor", "--midi", path, GW_MODULE},
+                                     {"JACK_DEFAULT_SERVER=" + server_}, 30);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find(path), std::string::npos) << run.output;
+  }
+#endif
+}
+
 TEST_F(JackTest, WithoutAServerSaysSoAndRefusesToPlayWithoutAnEditor) {
 #ifdef GW_STANDALONE
   const RunResult run = runProgram({GW_STANDALONE, "--no-editor", GW_MODULE},
