@@ -26,7 +26,7 @@ class JackClient final : public JackPlayer {
   JackClient(host::Plugin& plugin, jack_client_t* client) : plugin_(plugin), client_(client) {}
   ~JackClient() override;
 
-  bool open(const StandaloneOptions& options, std::string& message);
+  bool open(const StandaloneOptions& options, const render::Sequence* song, std::string& message);
   bool finished() const override;
   void tick() override;
 
@@ -62,12 +62,11 @@ JackClient::~JackClient() {
   jack_client_close(client_);
 }
 
-bool JackClient::open(const StandaloneOptions& options, std::string& message) {
+bool JackClient::open(const StandaloneOptions& options, const render::Sequence* song,
+                      std::string& message) {
   rate_ = jack_get_sample_rate(client_);
-  if (!options.midiFile.empty()) {
-    render::Sequence sequence;
-    if (!render::readMidiFile(options.midiFile, sequence, message)) return false;
-    file_.load(sequence, rate_);
+  if (song != nullptr) {
+    file_.load(*song, rate_);
     hasFile_ = true;
   }
   midiIn_ = jack_port_register(client_, "midi_in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
@@ -210,6 +209,12 @@ std::unique_ptr<JackPlayer> startJack(host::Plugin& plugin, const StandaloneOpti
     message = "sound is off (--no-audio)";
     return nullptr;
   }
+  // A file that cannot be played is an error whether or not a server runs.
+  render::Sequence song;
+  if (!options.midiFile.empty() && !render::readMidiFile(options.midiFile, song, message)) {
+    failed = true;
+    return nullptr;
+  }
   jack_status_t status{};
   // Never start a server behind the user's back: a missing server means no sound, said
   // once in our words rather than in the library's socket errors.
@@ -224,7 +229,7 @@ std::unique_ptr<JackPlayer> startJack(host::Plugin& plugin, const StandaloneOpti
     return nullptr;
   }
   auto player = std::make_unique<JackClient>(plugin, client);
-  if (!player->open(options, message)) {
+  if (!player->open(options, options.midiFile.empty() ? nullptr : &song, message)) {
     failed = true;
     return nullptr;
   }
