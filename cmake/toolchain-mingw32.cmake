@@ -33,6 +33,3 @@ set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
 set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
-
-# Position-independent code means nothing for PE images; the option only adds warnings.
-set(CMAKE_POSITION_INDEPENDENT_CODE OFF CACHE BOOL "" FORCE)
