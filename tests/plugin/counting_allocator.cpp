@@ -2,6 +2,7 @@
 // pairs their malloc/free with the built-in operators.
 #include "tests/plugin/counting_allocator.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -11,6 +12,25 @@ std::atomic<bool> counting{false};
 std::atomic<int> allocations{0};
 
 }  // namespace gw::test
+
+namespace {
+
+// Over-aligned blocks by hand (the Windows C library has no aligned_alloc): the malloc'd
+// address is kept just before the aligned block.
+void* alignedBlock(std::size_t size, std::size_t align) {
+  void* raw = std::malloc(size + align + sizeof(void*));
+  if (raw == nullptr) return nullptr;
+  const auto base = reinterpret_cast<std::uintptr_t>(raw) + sizeof(void*);
+  auto* aligned = reinterpret_cast<void**>((base + align - 1) / align * align);
+  aligned[-1] = raw;
+  return aligned;
+}
+
+void freeAligned(void* p) {
+  if (p != nullptr) std::free(static_cast<void**>(p)[-1]);
+}
+
+}  // namespace
 
 void* operator new(std::size_t size) {
   if (gw::test::counting.load(std::memory_order_relaxed)) gw::test::allocations.fetch_add(1);
@@ -22,8 +42,7 @@ void* operator new[](std::size_t size) {
 }
 void* operator new(std::size_t size, std::align_val_t align) {
   if (gw::test::counting.load(std::memory_order_relaxed)) gw::test::allocations.fetch_add(1);
-  const auto a = static_cast<std::size_t>(align);
-  if (void* p = std::aligned_alloc(a, (size + a - 1) / a * a)) return p;
+  if (void* p = alignedBlock(size, static_cast<std::size_t>(align))) return p;
   throw std::bad_alloc();
 }
 void* operator new[](std::size_t size, std::align_val_t align) {
@@ -42,16 +61,16 @@ void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
 void operator delete(void* p, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 void operator delete[](void* p, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
 // The nothrow forms must pair with the free above, so they go through the same path.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
@@ -78,5 +97,5 @@ void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_
   }
 }
 void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
-  std::free(p);
+  freeAligned(p);
 }
