@@ -165,7 +165,7 @@ TEST_F(RenderWindowTest, PointerDragReachesTheHostAsOneEditPerModifierStateOutsi
   EXPECT_EQ(editor()->window()->hoverParam().load(), -1) << "left the knob";
 }
 
-TEST_F(RenderWindowTest, HostChangesShowAtTheNextIdleAndProgramChangesAtOnce) {
+TEST_F(RenderWindowTest, HostChangesShowAtTheNextIdleAndProgramChangesAtOnceOnTheUiThread) {
   create(buildTree);
   openEditor();
   synth()->setParameter(param::kVolume, 0.25f);
@@ -180,6 +180,13 @@ TEST_F(RenderWindowTest, HostChangesShowAtTheNextIdleAndProgramChangesAtOnce) {
   EXPECT_FLOAT_EQ(knob().value(), 0.25f) << "shown at once, without an idle call";
   dispatch(vst::effEditIdle);
   EXPECT_FLOAT_EQ(knob().value(), 0.25f) << "a queued change of the old program is harmless";
+
+  // A program change on another thread (some hosts use their audio thread) leaves the
+  // controls to the UI thread's next idle call.
+  std::thread([&] { dispatch(vst::effSetProgram, 0, 5); }).join();
+  EXPECT_FLOAT_EQ(knob().value(), 0.25f);
+  dispatch(vst::effEditIdle);
+  EXPECT_FLOAT_EQ(knob().value(), 0.5f);
 }
 
 TEST_F(RenderWindowTest, ChangesFromAnotherThreadNeverBlockAndAreNotLost) {
