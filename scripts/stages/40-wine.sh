@@ -14,7 +14,7 @@ if [ -z "${GW_WINE_STAGE_DISPLAY:-}" ]; then
   GW_WINE_STAGE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self"
 fi
 
-export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/glimmerwick/wine32}
+export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/glimmerwick/wine32}
 start=$(date +%s)
 # A server left over from an interrupted run would keep the old display.
 wineserver -k 2>/dev/null || true
