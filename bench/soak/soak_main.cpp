@@ -28,7 +28,7 @@ bool report(const gw::soak::Settings& s, const gw::soak::Result& r) {
   std::printf("\n%.0f Hz, %.0f minutes of audio in %.1f s (%.1fx real time), %d-frame blocks\n",
               s.sampleRate, s.minutes, r.wallSeconds, s.minutes * 60.0 / r.wallSeconds,
               s.blockFrames);
-  std::printf("minute  mean us/block  max us/block      peak  non-finite\n");
+  std::printf("minute  mean us/block  max us/block      peak  non-finite   (processor time)\n");
   std::vector<double> means;
   long nonFinite = 0;
   for (std::size_t m = 0; m < r.minutes.size(); ++m) {

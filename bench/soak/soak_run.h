@@ -17,7 +17,7 @@ struct Settings {
   std::uint32_t seed = 1;
 };
 
-// Per minute of audio: how long its blocks took and what came out.
+// Per minute of audio: the processor time its blocks took and what came out.
 struct MinuteStats {
   double meanBlockNs = 0.0;
   double maxBlockNs = 0.0;

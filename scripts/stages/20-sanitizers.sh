@@ -21,12 +21,14 @@ threaded_targets=(gw_engine_tests toolkit_tests gw_params_tests gw_platform_test
 threaded_regex='Thread|Concurrent|Parallel'
 
 status=0
+# Runs ctest with every sanitizer's reports sent to files, then fails on any file.
+# GW_LEAKS=0 turns leak checking off (see below).
 run_stage() {  # name build-dir ctest-args...
   local name=$1 dir=$2
   shift 2
-  local logs=$root/$dir/sanitizer-logs
+  local logs=$root/$dir/sanitizer-logs/$name
   rm -rf "$logs" && mkdir -p "$logs"
-  ASAN_OPTIONS="log_path=$logs/asan:detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1" \
+  ASAN_OPTIONS="log_path=$logs/asan:detect_leaks=${GW_LEAKS:-1}:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1" \
   UBSAN_OPTIONS="log_path=$logs/ubsan:print_stacktrace=1:halt_on_error=1" \
   LSAN_OPTIONS="suppressions=$root/scripts/sanitizers/lsan.supp:print_suppressions=0" \
   TSAN_OPTIONS="log_path=$logs/tsan:halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/sanitizers/tsan.supp" \
@@ -49,7 +51,11 @@ start=$(date +%s)
 cmake -S . -B build-asan "${common[@]}" -DGW_SANITIZE=address,undefined >/dev/null &&
   cmake --build build-asan -j 2 >build-asan/build.log 2>&1 || { tail -50 build-asan/build.log; exit 1; }
 echo "asan build: $(( $(date +%s) - start )) s"
-run_stage asan build-asan
+run_stage asan build-asan -LE gui
+# The GUI tests load Mesa, fontconfig and FreeType through the module; their caches become
+# unreachable when the module is unloaded at exit, and LeakSanitizer can neither name nor
+# suppress frames of unloaded libraries. Memory errors and undefined behaviour still count.
+GW_LEAKS=0 run_stage asan-gui build-asan -L gui
 
 echo "=== ThreadSanitizer: threaded tests"
 start=$(date +%s)

