@@ -14,11 +14,12 @@ common=(-G "Unix Makefiles" -DGW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebIn
 
 # Tests of code that runs on more than one thread: the note queue across two threads, the
 # editor's pending changes, text objects and preferences from several threads, parameters
-# and audio of the module on different threads, the editor's render thread.
+# and audio of the module on different threads, and the editor's render thread with host
+# changes arriving from other threads (the editor GUI suites).
 threaded_targets=(gw_engine_tests toolkit_tests gw_params_tests gw_platform_tests glimmerwick
-                  glimmerwick-standalone
-                  gw_module_tests gw_safety_threaded_tests)
-threaded_regex='Thread|Concurrent|Parallel'
+                  glimmerwick-standalone gw_module_tests gw_safety_threaded_tests
+                  editor_gui_tests module_editor_gui_tests)
+threaded_regex='Thread|Concurrent|Parallel|^editor_gui_tests$|^module_editor_gui_tests$'
 
 status=0
 # Runs ctest with every sanitizer's reports sent to files, then fails on any file.
