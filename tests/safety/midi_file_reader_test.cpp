@@ -15,16 +15,15 @@ namespace {
 std::vector<std::uint8_t> midiEndingAfter(std::uint32_t delta) {
   std::vector<std::uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF,  // tempo
                                      0x00, 0x90, 60,   100};
-  std::vector<std::uint8_t> vlq;
   for (int shift = 21; shift > 0; shift -= 7)
-    vlq.push_back(static_cast<std::uint8_t>(0x80 | (delta >> shift)));
-  vlq.push_back(static_cast<std::uint8_t>(delta & 0x7F));
-  track.insert(track.end(), vlq.begin(), vlq.end());
-  track.insert(track.end(), {0xFF, 0x2F, 0x00});
-  std::vector<std::uint8_t> file = {
-      'M', 'T', 'h', 'd', 0,   0,   0,   6, 0, 0, 0,
-      1,   0,   1,   'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(track.size())};
-  file.insert(file.end(), track.begin(), track.end());
+    track.push_back(static_cast<std::uint8_t>(0x80 | ((delta >> shift) & 0x7F)));
+  for (const std::uint8_t b : {static_cast<std::uint8_t>(delta & 0x7F), std::uint8_t{0xFF},
+                               std::uint8_t{0x2F}, std::uint8_t{0x00}})
+    track.push_back(b);
+  std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0,   0,   0,   6, 0, 0, 0,
+                                    1,   0,   1,   'M', 'T', 'r', 'k', 0, 0, 0};
+  file.push_back(static_cast<std::uint8_t>(track.size()));
+  for (const std::uint8_t b : track) file.push_back(b);
   return file;
 }
 
