@@ -36,7 +36,7 @@ bool readPng(Cursor& cursor, png_structp png, png_infop info) {
 }
 void quietWarning(png_structp, png_const_charp) {}
 
-constexpr std::uint32_t kMaxSide = 4096;
+constexpr std::uint32_t kMaxSide = 1024;
 
 bool isPowerOfTwo(std::uint32_t n) {
   return n != 0 && (n & (n - 1)) == 0;

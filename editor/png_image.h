@@ -19,7 +19,7 @@ struct PngImage {
   bool uploadable() const;
 };
 
-// Thread: any. False for data that is not a PNG, is damaged, or has a side above 4096
+// Thread: any. False for data that is not a PNG, is damaged, or has a side above 1024
 // pixels; never throws.
 bool decodePng(std::span<const std::byte> data, PngImage& image);
 

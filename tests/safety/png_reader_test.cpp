@@ -48,7 +48,7 @@ std::vector<std::uint8_t> png(std::uint32_t width, std::uint32_t height, bool co
 // data was missing; now the size is refused at the header.
 TEST(PngReader, RefusesAHeaderClaimingAnEnormousImage) {
   PngImage image;
-  for (const auto& [w, h] : {std::pair{1000000u, 1000000u}, {4097u, 1u}, {1u, 4097u}}) {
+  for (const auto& [w, h] : {std::pair{1000000u, 1000000u}, {1025u, 1u}, {1u, 1025u}}) {
     const auto bytes = png(w, h, false);
     EXPECT_FALSE(decodePng(std::as_bytes(std::span(bytes)), image)) << w << " x " << h;
     EXPECT_TRUE(image.pixels.empty());
@@ -57,11 +57,11 @@ TEST(PngReader, RefusesAHeaderClaimingAnEnormousImage) {
 
 TEST(PngReader, ReadsImagesUpToTheLimit) {
   PngImage image;
-  const auto bytes = png(4096, 2, true);
+  const auto bytes = png(1024, 2, true);
   ASSERT_TRUE(decodePng(std::as_bytes(std::span(bytes)), image));
-  EXPECT_EQ(image.width, 4096u);
+  EXPECT_EQ(image.width, 1024u);
   EXPECT_EQ(image.height, 2u);
-  EXPECT_EQ(image.pixels.size(), 2u * 4096 * 8);
+  EXPECT_EQ(image.pixels.size(), 2u * 1024 * 8);
 }
 
 }  // namespace
