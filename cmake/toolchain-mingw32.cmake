@@ -32,4 +32,7 @@ set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
 set(CMAKE_CXX_FLAGS_INIT "-D_USE_MATH_DEFINES")
 set(CMAKE_C_FLAGS_INIT "-D_USE_MATH_DEFINES")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+# Each build tree runs its programs in a Wine prefix of its own, so that test runs of two
+# trees never share (or stop) each other's Wine server.
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix ${CMAKE_CURRENT_LIST_DIR}/wine-run)

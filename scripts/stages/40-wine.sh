@@ -14,7 +14,8 @@ if [ -z "${GW_WINE_STAGE_DISPLAY:-}" ]; then
   GW_WINE_STAGE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self"
 fi
 
-export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/glimmerwick/wine32}
+# The prefix the cross build runs its programs in (cmake/toolchain-mingw32.cmake).
+export WINEPREFIX=$root/build-win32/wine-prefix
 start=$(date +%s)
 # A server left over from an interrupted run would keep the old display.
 wineserver -k 2>/dev/null || true
