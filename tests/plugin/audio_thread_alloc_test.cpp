@@ -3,7 +3,7 @@
 
 #include "plugin/plugin_factory.h"
 #include "plugin/vst/aeffect.h"
-#include "tests/plugin/counting_allocator.h"
+#include "tests/support/counting_allocator.h"
 
 namespace {
 
@@ -37,14 +37,15 @@ TEST(AudioThread, EventsProcessingAndParameterChangesDoNotAllocate) {
 
   float left[256], right[256];
   float* outputs[] = {left, right};
-  gw::test::counting = true;
-  int* probe = new int[64];  // proves the counter sees allocations
-  asm volatile("" : : "r"(probe) : "memory");
-  delete[] probe;
-  gw::test::counting = false;
-  ASSERT_EQ(gw::test::allocations.exchange(0), 1);
+  {
+    gw::test::AllocationCount allocations;
+    int* probe = new int[64];  // proves the counter sees allocations
+    asm volatile("" : : "r"(probe) : "memory");
+    delete[] probe;
+    ASSERT_EQ(allocations.count(), 2);
+  }
 
-  gw::test::counting = true;
+  gw::test::AllocationCount allocations;
   for (int block = 0; block < 20; ++block) {
     e->dispatcher(e, vst::effProcessEvents, 0, 0, events, 0.0f);
     e->setParameter(e, block % 180, 0.3f);
@@ -52,7 +53,6 @@ TEST(AudioThread, EventsProcessingAndParameterChangesDoNotAllocate) {
     e->dispatcher(e, vst::effSetProgram, 0, block % 32, nullptr, 0.0f);
     e->processReplacing(e, nullptr, outputs, 256);
   }
-  gw::test::counting = false;
-  EXPECT_EQ(gw::test::allocations.load(), 0);
+  EXPECT_EQ(allocations.count(), 0);
   e->dispatcher(e, vst::effClose, 0, 0, nullptr, 0.0f);
 }
