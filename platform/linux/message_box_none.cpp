@@ -1,4 +1,4 @@
-#include "platform/linux/native_message_box.h"
+#include "platform/native_message_box.h"
 #include "platform/linux/window_system_error.h"
 
 namespace gw::platform {

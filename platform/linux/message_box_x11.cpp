@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/linux/native_message_box.h"
+#include "platform/native_message_box.h"
 #include "platform/linux/x11_display.h"
 #include "platform/linux/x11_modal.h"
 #include "platform/linux/x11_text.h"

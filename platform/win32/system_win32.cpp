@@ -1,21 +1,14 @@
 #include <cpuid.h>
 #include <windows.h>
 
-#include <cstdio>
-#include <mutex>
 #include <string>
 
+#include "platform/native_message_box.h"
 #include "platform/system.h"
 #include "platform/win32/text.h"
 
 namespace gw::platform {
 namespace {
-
-std::mutex sinkMutex;
-MessageSink& sinkSlot() {
-  static MessageSink sink;
-  return sink;
-}
 
 // Processors before the late 486 have no CPUID and fault on it; GCC has no structured
 // exception handling to catch that, but such a processor cannot toggle EFLAGS bit 21.
@@ -53,28 +46,10 @@ bool cpuHasSse2() {
   return (edx & (1u << 26)) != 0;
 }
 
-void setMessageSink(MessageSink sink) {
-  std::lock_guard lock(sinkMutex);
-  sinkSlot() = std::move(sink);
-}
-
-void showMessageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
-  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-               static_cast<int>(text.size()), text.data());
-  std::fflush(stderr);
-  MessageSink sink;
-  {
-    std::lock_guard lock(sinkMutex);
-    sink = sinkSlot();
-  }
-  if (sink) {
-    sink(text, caption);
-    return;
-  }
-  std::string message(text);
-  std::string title(caption);
-  UINT style = MB_OK | (icon == MessageIcon::Warning ? MB_ICONWARNING : 0u);
-  MessageBoxA(nullptr, message.c_str(), title.c_str(), style);
+void showNativeMessageBox(std::string_view text, std::string_view caption, bool warning) {
+  const std::string message(text);
+  const std::string title(caption);
+  MessageBoxA(nullptr, message.c_str(), title.c_str(), MB_OK | (warning ? MB_ICONWARNING : 0u));
 }
 
 std::string lastErrorText() {

@@ -1,5 +1,5 @@
 // The window-system half of a message box: shows it and waits for its dismissal.
-// Does nothing when no display is reachable.
+// Does nothing when no display is reachable. One implementation per OS.
 #pragma once
 
 #include <string_view>
