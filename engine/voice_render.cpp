@@ -4,9 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/filter.h"
-#include "engine/lfo.h"
-#include "engine/oscillator.h"
+#include "engine/voice_loop.h"
 
 namespace gw {
 
@@ -49,116 +47,21 @@ VoiceBlock oscillatorBlock(ParamView p) {
 
 namespace {
 
-// The six envelopes' levels and running segment values in two lane groups:
-// a = amplitude, Env 1, Env 2, Env 3; b = pulse width, filter, unused, unused.
-struct EnvelopeLanes {
-  Float4 levelA, incA, curveA;
-  Float4 levelB, incB, curveB;
-};
-
-// Running state of one voice, copied into locals for the loop and written back after.
-struct VoiceState {
-  Float4 phase, lfoSin, lfoCos;
-  float pwSin, pwCos;
-  FilterState filter;
-};
-
-// Inlined into each instruction-set variant of the render loop below.
-template <int kGroups>
-__attribute__((always_inline)) inline void oscillatorPass(const float* warped,
-                                                          const Float4* envGains,
-                                                          const Float4 (&numbers)[4],
-                                                          const VoiceBlock& b, float* x,
-                                                          std::uint32_t n) {
-  for (std::uint32_t i = 0; i < n; ++i)
-    x[i] = harmonicSum<kGroups>(Float4::splat(warped[i]), numbers, b.gains, envGains[i]);
-}
-
-// Samples per pass: the oscillator pass fills these, the filter pass drains them.
-constexpr std::uint32_t kPass = 64;
-
-__attribute__((always_inline)) inline void renderSamples(EnvelopeLanes& env, VoiceState& st,
-                                                         const Voice& v, const VoiceBlock& b,
-                                                         float* out, std::uint32_t frames) {
-  const Float4 step = v.baseIncrement * b.stepMultiplier;
-  const float pwBase = b.pulseWidth + v.velocity * b.velocityPwAmount;
-  const Float4 lfoCoef = v.lfoCoef;
-  const float coefBase = v.filterCoefBase;
-  const float coefRange = v.filterCoefRange;
-  const float damping = v.filterDamping;
-  const FilterWeights weights = b.filter;
-  const Float4 numbers[4] = {harmonicNumbers(0), harmonicNumbers(1), harmonicNumbers(2),
-                             harmonicNumbers(3)};
-  EnvelopeLanes e = env;
-  VoiceState s = st;
-  alignas(16) float warped[kPass];
-  Float4 envGains[kPass];
-  alignas(16) float x[kPass];
-  alignas(16) float coef[kPass];
-  alignas(16) float amp[kPass];
-  for (std::uint32_t done = 0; done < frames; done += kPass) {
-    const std::uint32_t n = std::min(kPass, frames - done);
-    // Three passes, each with at most a short chain from one sample to the next, so the
-    // processor overlaps consecutive samples instead of waiting out one long chain.
-    // Modulation pass: envelopes, pulse width and warped phase, LFO gains.
-    for (std::uint32_t i = 0; i < n; ++i) {
-      e.levelA += e.incA;
-      e.incA += e.curveA;
-      e.levelB += e.incB;
-      e.incB += e.curveB;
-      const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
-      warped[i] = phaseWarpSplat(s.phase, Float4::splat(pw)).lane0();
-      envGains[i] = (s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f);
-      coef[i] = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
-      amp[i] = e.levelA.lane0();
-      s.phase = s.phase + step;
-      s.phase = s.phase - trunc(s.phase);
-      stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
-      stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
-    }
-    // Oscillator pass: the sixteen harmonics; samples are independent here.
-    switch (b.groups) {
-      case 0:
-        std::fill_n(x, n, 0.0f);
-        break;
-      case 1:
-        oscillatorPass<1>(warped, envGains, numbers, b, x, n);
-        break;
-      case 2:
-        oscillatorPass<2>(warped, envGains, numbers, b, x, n);
-        break;
-      case 3:
-        oscillatorPass<3>(warped, envGains, numbers, b, x, n);
-        break;
-      default:
-        oscillatorPass<4>(warped, envGains, numbers, b, x, n);
-        break;
-    }
-    // Filter pass: the filter state is the one long chain; alone it runs at its latency.
-    float* o = out + done;
-    for (std::uint32_t i = 0; i < n; ++i)
-      o[i] += filterSample(s.filter, x[i], coef[i], damping, weights) * amp[i];
-  }
-  env = e;
-  st = s;
-}
-
-// The same loop compiled twice: for any SSE2 processor, and with the three-operand AVX
-// encoding, which saves the register copies that two-operand SSE needs. Both use the same
-// lane-wise single-precision operations, so they give identical samples.
-using RenderFn = void (*)(EnvelopeLanes&, VoiceState&, const Voice&, const VoiceBlock&, float*,
-                          std::uint32_t);
-
+// The SSE2 build of the voice loop, for any processor; the AVX build gives identical samples.
 void renderSamplesSse2(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
                        float* out, std::uint32_t frames) {
-  renderSamples(env, st, v, b, out, frames);
+  VoiceLoop loop(env, st, v, b);
+  for (std::uint32_t done = 0; done < frames; done += kPass) {
+    const std::uint32_t n = std::min(kPass, frames - done);
+    loop.modulate(n);
+    oscillatorFilterPass(loop, out + done, n, b.groups);
+  }
+  env = loop.e;
+  st = loop.s;
 }
 
-__attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceState& st,
-                                                     const Voice& v, const VoiceBlock& b,
-                                                     float* out, std::uint32_t frames) {
-  renderSamples(env, st, v, b, out, frames);
-}
+using RenderFn = void (*)(EnvelopeLanes&, VoiceState&, const Voice&, const VoiceBlock&, float*,
+                          std::uint32_t);
 
 bool avxAvailable() {
   __builtin_cpu_init();
