@@ -63,21 +63,27 @@ struct VoiceLoop {
 
   // Envelopes, pulse width and warped phase, LFO gains, filter coefficient.
   __attribute__((always_inline)) void modulate(std::uint32_t n) {
+    // Register copies: the chains must not run through the stack.
+    EnvelopeLanes le = e;
+    VoiceState ls = s;
     for (std::uint32_t i = 0; i < n; ++i) {
-      e.levelA += e.incA;
-      e.incA += e.curveA;
-      e.levelB += e.incB;
-      e.incB += e.curveB;
-      const float pw = e.levelB.lane0() * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + pwBase;
-      warped[i] = phaseWarpSplat(s.phase, Float4::splat(pw)).lane0();
-      ((s.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(e.levelA, 1.0f)).store(envGains + 4 * i);
-      coef[i] = coefBase + broadcast<1>(e.levelB).lane0() * coefRange;
-      amp[i] = e.levelA.lane0();
-      s.phase = s.phase + step;
-      s.phase = s.phase - trunc(s.phase);
-      stepOscillator(s.lfoSin, s.lfoCos, lfoCoef);
-      stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
+      le.levelA += le.incA;
+      le.incA += le.curveA;
+      le.levelB += le.incB;
+      le.incB += le.curveB;
+      const float pw = le.levelB.lane0() * b.pwEnvAmount + ls.pwSin * b.pwLfoAmount + pwBase;
+      warped[i] = phaseWarpSplat(ls.phase, Float4::splat(pw)).lane0();
+      ((ls.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(le.levelA, 1.0f))
+          .store(envGains + 4 * i);
+      coef[i] = coefBase + broadcast<1>(le.levelB).lane0() * coefRange;
+      amp[i] = le.levelA.lane0();
+      ls.phase = ls.phase + step;
+      ls.phase = ls.phase - trunc(ls.phase);
+      stepOscillator(ls.lfoSin, ls.lfoCos, lfoCoef);
+      stepOscillator(ls.pwSin, ls.pwCos, b.pwLfoCoef);
     }
+    e = le;
+    s = ls;
   }
 
   // Sample i through the filter state f (a local copy, kept in registers) and the
