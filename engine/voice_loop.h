@@ -27,12 +27,23 @@ struct VoiceState {
   FilterState filter;
 };
 
-// Samples per pass: the modulation pass fills the buffers, the oscillator pass drains them.
+// Samples per run.
 constexpr std::uint32_t kPass = 64;
 
-// Two passes per run of up to kPass samples, each with at most a short chain from one
-// sample to the next, so the processor overlaps consecutive samples instead of waiting out
-// one long chain.
+// One run's per-sample values: the modulation step fills all but x, the oscillator step x.
+struct RunBuffers {
+  alignas(16) float warped[kPass];
+  alignas(16) float envGains[kPass * 4];  // the four sources' gains
+  alignas(16) float coef[kPass];
+  alignas(16) float amp[kPass];
+  alignas(16) float x[kPass];  // the unfiltered sample
+};
+
+// Two loops per run of up to kPass samples. The oscillator loop has no chain from one
+// sample to the next, so the processor overlaps samples there. The modulation (phase,
+// LFOs, envelopes) and the filter are each one short serial chain with idle units beside
+// it; they share the other loop, one run apart (run k+1's modulation with run k's filter),
+// so the two chains overlap instead of waiting out each other.
 struct VoiceLoop {
   const VoiceBlock& b;
   const Float4 step;
@@ -41,11 +52,8 @@ struct VoiceLoop {
   const float coefBase, coefRange, damping;
   EnvelopeLanes e;
   VoiceState s;
-  alignas(16) float warped[kPass];
-  alignas(16) float envGains[kPass * 4];  // the four sources' gains per sample
-  alignas(16) float coef[kPass];
-  alignas(16) float amp[kPass];
   Float4 numbers[4];
+  RunBuffers runs[2];
 
   __attribute__((always_inline))
   VoiceLoop(const EnvelopeLanes& env, const VoiceState& st, const Voice& v, const VoiceBlock& block)
@@ -61,74 +69,84 @@ struct VoiceLoop {
     for (int g = 0; g < 4; ++g) numbers[g] = harmonicNumbers(g);
   }
 
-  // Envelopes, pulse width and warped phase, LFO gains, filter coefficient.
-  __attribute__((always_inline)) void modulate(std::uint32_t n) {
-    // Register copies: the chains must not run through the stack.
+  // Envelopes, pulse width and warped phase, LFO gains, filter coefficient of sample i into
+  // r. le and ls are the caller's register copies of e and s: the chains must not run
+  // through the stack.
+  __attribute__((always_inline)) void modulate(EnvelopeLanes& le, VoiceState& ls, RunBuffers& r,
+                                               std::uint32_t i) const {
+    le.levelA += le.incA;
+    le.incA += le.curveA;
+    le.levelB += le.incB;
+    le.incB += le.curveB;
+    const float pw = le.levelB.lane0() * b.pwEnvAmount + ls.pwSin * b.pwLfoAmount + pwBase;
+    r.warped[i] = phaseWarpSplat(ls.phase, Float4::splat(pw)).lane0();
+    ((ls.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(le.levelA, 1.0f))
+        .store(r.envGains + 4 * i);
+    r.coef[i] = coefBase + broadcast<1>(le.levelB).lane0() * coefRange;
+    r.amp[i] = le.levelA.lane0();
+    ls.phase = ls.phase + step;
+    ls.phase = ls.phase - trunc(ls.phase);
+    stepOscillator(ls.lfoSin, ls.lfoCos, lfoCoef);
+    stepOscillator(ls.pwSin, ls.pwCos, b.pwLfoCoef);
+  }
+
+  // The first run's modulation, which has no filtered run to share its loop with.
+  __attribute__((always_inline)) void modulateRun(RunBuffers& r, std::uint32_t n) {
     EnvelopeLanes le = e;
     VoiceState ls = s;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      le.levelA += le.incA;
-      le.incA += le.curveA;
-      le.levelB += le.incB;
-      le.incB += le.curveB;
-      const float pw = le.levelB.lane0() * b.pwEnvAmount + ls.pwSin * b.pwLfoAmount + pwBase;
-      warped[i] = phaseWarpSplat(ls.phase, Float4::splat(pw)).lane0();
-      ((ls.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(le.levelA, 1.0f))
-          .store(envGains + 4 * i);
-      coef[i] = coefBase + broadcast<1>(le.levelB).lane0() * coefRange;
-      amp[i] = le.levelA.lane0();
-      ls.phase = ls.phase + step;
-      ls.phase = ls.phase - trunc(ls.phase);
-      stepOscillator(ls.lfoSin, ls.lfoCos, lfoCoef);
-      stepOscillator(ls.pwSin, ls.pwCos, b.pwLfoCoef);
-    }
+    for (std::uint32_t i = 0; i < n; ++i) modulate(le, ls, r, i);
     e = le;
     s = ls;
   }
 
-  // Sample i through the filter state f (a local copy, kept in registers) and the
-  // amplitude envelope.
-  __attribute__((always_inline)) float filtered(FilterState& f, const FilterWeights& weights,
-                                                float x, std::uint32_t i) const {
-    return filterSample(f, x, coef[i], damping, weights) * amp[i];
+  // Run `now` through the filter and the amplitude envelope into out, and the first
+  // `ahead` samples of run `next`'s modulation (ahead <= n).
+  __attribute__((always_inline)) void filterAndModulate(const RunBuffers& now, float* out,
+                                                        std::uint32_t n, RunBuffers& next,
+                                                        std::uint32_t ahead) {
+    EnvelopeLanes le = e;
+    VoiceState ls = s;
+    const FilterWeights weights = b.filter;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      if (i < ahead) modulate(le, ls, next, i);
+      out[i] += filterSample(ls.filter, now.x[i], now.coef[i], damping, weights) * now.amp[i];
+    }
+    e = le;
+    s = ls;
   }
 };
 
-// The sixteen harmonics four lanes at a time, and the filter in the same loop: its serial
-// chain then overlaps the harmonics of the following samples, which do not depend on it.
-// kGroups < 4 leaves out trailing groups whose levels are all zero.
+// The sixteen harmonics four lanes at a time. kGroups < 4 leaves out trailing groups whose
+// levels are all zero.
 template <int kGroups>
-__attribute__((always_inline)) inline void oscillatorFilterPass(VoiceLoop& loop, float* out,
-                                                                std::uint32_t n) {
-  FilterState f = loop.s.filter;
-  const FilterWeights weights = loop.b.filter;
+__attribute__((always_inline)) inline void oscillatorPass(const VoiceLoop& loop, RunBuffers& r,
+                                                          std::uint32_t n) {
   for (std::uint32_t i = 0; i < n; ++i) {
     float x = 0.0f;
     if constexpr (kGroups > 0)
-      x = harmonicSum<kGroups>(Float4::splat(loop.warped[i]), loop.numbers, loop.b.gains,
-                               Float4::load(loop.envGains + 4 * i));
-    out[i] += loop.filtered(f, weights, x, i);
+      x = harmonicSum<kGroups>(Float4::splat(r.warped[i]), loop.numbers, loop.b.gains,
+                               Float4::load(r.envGains + 4 * i));
+    r.x[i] = x;
   }
-  loop.s.filter = f;
 }
 
-__attribute__((always_inline)) inline void oscillatorFilterPass(VoiceLoop& loop, float* out,
-                                                                std::uint32_t n, int groups) {
+__attribute__((always_inline)) inline void oscillatorPass(const VoiceLoop& loop, RunBuffers& r,
+                                                          std::uint32_t n, int groups) {
   switch (groups) {
     case 0:
-      oscillatorFilterPass<0>(loop, out, n);
+      oscillatorPass<0>(loop, r, n);
       break;
     case 1:
-      oscillatorFilterPass<1>(loop, out, n);
+      oscillatorPass<1>(loop, r, n);
       break;
     case 2:
-      oscillatorFilterPass<2>(loop, out, n);
+      oscillatorPass<2>(loop, r, n);
       break;
     case 3:
-      oscillatorFilterPass<3>(loop, out, n);
+      oscillatorPass<3>(loop, r, n);
       break;
     default:
-      oscillatorFilterPass<4>(loop, out, n);
+      oscillatorPass<4>(loop, r, n);
       break;
   }
 }

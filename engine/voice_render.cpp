@@ -51,10 +51,14 @@ namespace {
 void renderSamplesSse2(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
                        float* out, std::uint32_t frames) {
   VoiceLoop loop(env, st, v, b);
-  for (std::uint32_t done = 0; done < frames; done += kPass) {
-    const std::uint32_t n = std::min(kPass, frames - done);
-    loop.modulate(n);
-    oscillatorFilterPass(loop, out + done, n, b.groups);
+  std::uint32_t n = std::min(kPass, frames);
+  loop.modulateRun(loop.runs[0], n);
+  for (std::uint32_t done = 0, k = 0; n > 0; k ^= 1) {
+    oscillatorPass(loop, loop.runs[k], n, b.groups);
+    const std::uint32_t ahead = std::min(kPass, frames - done - n);
+    loop.filterAndModulate(loop.runs[k], out + done, n, loop.runs[k ^ 1], ahead);
+    done += n;
+    n = ahead;
   }
   env = loop.e;
   st = loop.s;

@@ -63,16 +63,11 @@ GW_AVX float harmonicSum8(const float* warped, const float* envGains, const Wide
   return sumLanes(sum);
 }
 
+// oscillatorPass with the eight-lane sum.
 template <int kGroups>
-GW_AVX void oscillatorFilterPass8(VoiceLoop& loop, const WideHarmonics& w, float* out,
-                                  std::uint32_t n) {
-  FilterState f = loop.s.filter;
-  const FilterWeights weights = loop.b.filter;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    const float x = harmonicSum8<kGroups>(loop.warped + i, loop.envGains + 4 * i, w);
-    out[i] += loop.filtered(f, weights, x, i);
-  }
-  loop.s.filter = f;
+GW_AVX void oscillatorPass8(const WideHarmonics& w, RunBuffers& r, std::uint32_t n) {
+  for (std::uint32_t i = 0; i < n; ++i)
+    r.x[i] = harmonicSum8<kGroups>(r.warped + i, r.envGains + 4 * i, w);
 }
 
 #undef GW_AVX
@@ -84,24 +79,29 @@ __attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceSt
                                                      float* out, std::uint32_t frames) {
   VoiceLoop loop(env, st, v, b);
   const WideHarmonics w = wideHarmonics(b);
-  for (std::uint32_t done = 0; done < frames; done += kPass) {
-    const std::uint32_t n = std::min(kPass, frames - done);
-    loop.modulate(n);
+  std::uint32_t n = std::min(kPass, frames);
+  loop.modulateRun(loop.runs[0], n);
+  for (std::uint32_t done = 0, k = 0; n > 0; k ^= 1) {
+    RunBuffers& now = loop.runs[k];
     switch (b.groups) {
       case 0:
       case 1:
-        oscillatorFilterPass(loop, out + done, n, b.groups);
+        oscillatorPass(loop, now, n, b.groups);
         break;
       case 2:
-        oscillatorFilterPass8<2>(loop, w, out + done, n);
+        oscillatorPass8<2>(w, now, n);
         break;
       case 3:
-        oscillatorFilterPass8<3>(loop, w, out + done, n);
+        oscillatorPass8<3>(w, now, n);
         break;
       default:
-        oscillatorFilterPass8<4>(loop, w, out + done, n);
+        oscillatorPass8<4>(w, now, n);
         break;
     }
+    const std::uint32_t ahead = std::min(kPass, frames - done - n);
+    loop.filterAndModulate(now, out + done, n, loop.runs[k ^ 1], ahead);
+    done += n;
+    n = ahead;
   }
   env = loop.e;
   st = loop.s;
