@@ -130,27 +130,6 @@ __attribute__((always_inline)) inline void oscillatorPass(const VoiceLoop& loop,
   }
 }
 
-__attribute__((always_inline)) inline void oscillatorPass(const VoiceLoop& loop, RunBuffers& r,
-                                                          std::uint32_t n, int groups) {
-  switch (groups) {
-    case 0:
-      oscillatorPass<0>(loop, r, n);
-      break;
-    case 1:
-      oscillatorPass<1>(loop, r, n);
-      break;
-    case 2:
-      oscillatorPass<2>(loop, r, n);
-      break;
-    case 3:
-      oscillatorPass<3>(loop, r, n);
-      break;
-    default:
-      oscillatorPass<4>(loop, r, n);
-      break;
-  }
-}
-
 // The AVX build's loop, in its own file so that only it is compiled for AVX.
 __attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceState& st,
                                                      const Voice& v, const VoiceBlock& b,

@@ -47,6 +47,27 @@ VoiceBlock oscillatorBlock(ParamView p) {
 
 namespace {
 
+// The harmonic loop for the block's group count, chosen once per run.
+void oscillatorPass(const VoiceLoop& loop, RunBuffers& r, std::uint32_t n, int groups) {
+  switch (groups) {
+    case 0:
+      oscillatorPass<0>(loop, r, n);
+      break;
+    case 1:
+      oscillatorPass<1>(loop, r, n);
+      break;
+    case 2:
+      oscillatorPass<2>(loop, r, n);
+      break;
+    case 3:
+      oscillatorPass<3>(loop, r, n);
+      break;
+    default:
+      oscillatorPass<4>(loop, r, n);
+      break;
+  }
+}
+
 // The SSE2 build of the voice loop, for any processor; the AVX build gives identical samples.
 void renderSamplesSse2(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
                        float* out, std::uint32_t frames) {

@@ -85,8 +85,10 @@ __attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceSt
     RunBuffers& now = loop.runs[k];
     switch (b.groups) {
       case 0:
+        oscillatorPass<0>(loop, now, n);
+        break;
       case 1:
-        oscillatorPass(loop, now, n, b.groups);
+        oscillatorPass<1>(loop, now, n);
         break;
       case 2:
         oscillatorPass8<2>(w, now, n);
