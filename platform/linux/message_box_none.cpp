@@ -1,5 +1,5 @@
-#include "platform/native_message_box.h"
 #include "platform/linux/window_system_error.h"
+#include "platform/native_message_box.h"
 
 namespace gw::platform {
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/native_message_box.h"
 #include "platform/linux/x11_display.h"
 #include "platform/linux/x11_modal.h"
 #include "platform/linux/x11_text.h"
+#include "platform/native_message_box.h"
 
 namespace gw::platform {
 namespace {

@@ -14,10 +14,11 @@ namespace vst {
 
 // Four-character codes are packed most significant character first.
 constexpr std::int32_t fourCC(char a, char b, char c, char d) {
-  return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<unsigned char>(a)) << 24) |
-                                   (static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 16) |
-                                   (static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8) |
-                                   static_cast<std::uint32_t>(static_cast<unsigned char>(d)));
+  return static_cast<std::int32_t>(
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(a)) << 24) |
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 16) |
+      (static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 8) |
+      static_cast<std::uint32_t>(static_cast<unsigned char>(d)));
 }
 
 constexpr std::int32_t kEffectMagic = fourCC('V', 's', 't', 'P');
@@ -96,8 +97,8 @@ enum : std::int32_t {
   effGetInputProperties,
   effGetOutputProperties,
   effGetPlugCategory,
-  effGetCurrentPosition,     // deprecated
-  effGetDestinationBuffer,   // deprecated
+  effGetCurrentPosition,    // deprecated
+  effGetDestinationBuffer,  // deprecated
   effOfflineNotify,
   effOfflinePrepare,
   effOfflineRun,
@@ -113,8 +114,8 @@ enum : std::int32_t {
   effVendorSpecific,
   effCanDo,
   effGetTailSize,
-  effIdle,            // deprecated
-  effGetIcon,         // deprecated
+  effIdle,             // deprecated
+  effGetIcon,          // deprecated
   effSetViewPosition,  // deprecated
   effGetParameterProperties,
   effKeysRequired,  // deprecated
@@ -247,7 +248,6 @@ struct VstPinProperties {
   char shortLabel[8];
   char future[48];
 };
-
 
 static_assert(sizeof(VstEvent) == 32);
 static_assert(sizeof(VstMidiEvent) == 32);
