@@ -7,8 +7,13 @@
 
 #include "engine/float4.h"
 
+// GCC and clang spell "compile this region for AVX" differently.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx")
+#endif
 
 namespace gw {
 
@@ -70,4 +75,8 @@ inline Float8 trunc(Float8 x) {
 
 }  // namespace gw
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
