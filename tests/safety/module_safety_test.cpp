@@ -13,26 +13,11 @@
 
 #include "host/host_library.h"
 #include "plugin/vst/aeffect.h"
+#include "tests/safety/module_instance.h"
 #include "tests/safety/random_program.h"
 
 namespace gw::test {
 namespace {
-
-std::unique_ptr<host::Plugin> createPlugin(float rate) {
-  static std::unique_ptr<host::Module> module = [] {
-    std::string error;
-    auto loaded = host::Module::load(GW_MODULE_PATH, error);
-    if (!loaded) ADD_FAILURE() << error;
-    return loaded;
-  }();
-  if (!module) return nullptr;
-  std::string error;
-  host::HostOptions options;
-  options.sampleRate = rate;
-  auto plugin = host::Plugin::create(*module, error, options);
-  EXPECT_NE(plugin, nullptr) << error;
-  return plugin;
-}
 
 // Renders `blocks` blocks; false at the first sample that is not finite.
 bool renderFinite(host::Plugin& plugin, int blocks, int frames) {

@@ -15,24 +15,11 @@
 
 #include "host/host_library.h"
 #include "plugin/vst/aeffect.h"
+#include "tests/safety/module_instance.h"
 #include "tests/safety/random_program.h"
 
 namespace gw::test {
 namespace {
-
-std::unique_ptr<host::Plugin> createPlugin() {
-  static std::unique_ptr<host::Module> module = [] {
-    std::string error;
-    auto loaded = host::Module::load(GW_MODULE_PATH, error);
-    if (!loaded) ADD_FAILURE() << error;
-    return loaded;
-  }();
-  if (!module) return nullptr;
-  std::string error;
-  auto plugin = host::Plugin::create(*module, error);
-  EXPECT_NE(plugin, nullptr) << error;
-  return plugin;
-}
 
 // The host's audio thread: MIDI and blocks until told to stop; counts bad samples.
 void audioLoop(vst::AEffect* effect, std::atomic<bool>& stop, std::atomic<int>& bad,
