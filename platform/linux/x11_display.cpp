@@ -2,6 +2,8 @@
 
 #include "platform/linux/window_system_error.h"
 
+#include <X11/extensions/Xrender.h>
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -59,6 +61,13 @@ Display* openDisplay(std::string& error) {
     return nullptr;
   }
   ensureErrorHandler();
+  // Register the render extension before Xft does. Xlib runs close hooks newest first,
+  // so Xft's hook (which frees pictures and glyph sets) then runs while the render
+  // library still knows this display; the other way round the render library records
+  // the closing display afresh and, when a later connection gets the same address,
+  // sends its requests with a stale opcode, which ends in protocol errors or a hang.
+  int eventBase = 0, errorBase = 0;
+  XRenderQueryExtension(display, &eventBase, &errorBase);
   for (auto& slot : watched) {
     Display* empty = nullptr;
     if (slot.display.compare_exchange_strong(empty, display, std::memory_order_acq_rel)) {

@@ -175,6 +175,22 @@ TEST_F(Dialog, CloseBoxAndEscapeCancelWithTwo) {
   EXPECT_EQ(running_.commands, 0);
 }
 
+// Each run has a connection of its own, often at the address of the one before it; every
+// run must still find its owner and answer.
+TEST_F(Dialog, OpenedAgainAndAgainItStaysOwnedAndAnswers) {
+  for (int run = 0; run < 4; ++run) {
+    SCOPED_TRACE(run);
+    running_.ready = false;
+    auto result = start(aboutProcedure(running_));
+    Window transientFor = 0;
+    EXPECT_TRUE(XGetTransientForHint(x_.display(), running_.window, &transientFor));
+    EXPECT_EQ(transientFor, owner_);
+    x_.closeBox(running_.window);
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(result.get(), 2);
+  }
+}
+
 TEST_F(Dialog, WithoutACommandProcedureOkStillEndsIt) {
   DialogProcedure proc = aboutProcedure(running_);
   proc.command = nullptr;
