@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cmath>
-#include <deque>
 #include <memory>
 #include <string>
 
@@ -21,6 +20,7 @@
 #include "platform/window.h"
 #include "resources/resource_table.h"
 #include "tests/effects/eye_candy_switch.h"
+#include "tests/effects/scripted_random.h"
 
 namespace TW {
 namespace {
@@ -290,17 +290,9 @@ TEST_F(EffectsGuiTest, RipplesWithoutTextureAreSquaresThatFadeAndEyeCandyHides) 
   expectStateRestored();
 }
 
-std::deque<int> script;
-int scripted() {
-  if (script.empty()) return 32767;
-  const int r = script.front();
-  script.pop_front();
-  return r;
-}
-
 TEST_F(EffectsGuiTest, VortexDrawsALitCubeWhereItWasLaunchedAndPointsInFog) {
-  script = {32767, 16384, 16384};  // cube axis z; then no point spawns
-  Vortex vortex(&scripted);
+  gw::test::scriptedValues = {32767, 16384, 16384};  // cube axis z; then no point spawns
+  Vortex vortex(&gw::test::scriptedRandom);
   vortex.addCube(80.0f, 60.0f);
   vortex.step();
   threeDimensionalPass();
@@ -316,8 +308,8 @@ TEST_F(EffectsGuiTest, VortexDrawsALitCubeWhereItWasLaunchedAndPointsInFog) {
 
   // A point: one pixel of pale blue near where it spawned, the image's lower left.
   clear();
-  script = {0, 0, 0};
-  Vortex points(&scripted);
+  gw::test::scriptedValues = {0, 0, 0};
+  Vortex points(&gw::test::scriptedRandom);
   points.step();
   ASSERT_EQ(points.pointCount(), 1);
   threeDimensionalPass();

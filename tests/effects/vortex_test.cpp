@@ -3,31 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 
 #include "effects/vortex.h"
 #include "tests/effects/eye_candy_switch.h"
+#include "tests/effects/scripted_random.h"
 
 namespace TW {
 namespace {
 
 using gw::test::EyeCandySwitch;
-
-// A scripted rand(): values are taken from the front; when none are left, 32767, which
-// never spawns a point.
-std::deque<int> script;
-int scripted() {
-  if (script.empty()) return 32767;
-  const int r = script.front();
-  script.pop_front();
-  return r;
-}
+using gw::test::scriptedValues;
 
 class VortexTest : public ::testing::Test {
  protected:
-  void SetUp() override { script.clear(); }
+  void SetUp() override { scriptedValues.clear(); }
   EyeCandySwitch on_{true};
-  Vortex vortex_{&scripted};
+  Vortex vortex_{&gw::test::scriptedRandom};
 };
 
 TEST_F(VortexTest, TheSeventeenthCubeIsIgnored) {
@@ -53,7 +44,7 @@ TEST_F(VortexTest, ACubeLivesOneHundredFiftyStepsAndGoesAtTheNext) {
 }
 
 TEST_F(VortexTest, APointLivesOneHundredFiftyStepsAfterTheStepThatSpawnedIt) {
-  script = {0, 0, 0};  // spawn at the first step, at x = y = its lowest
+  scriptedValues = {0, 0, 0};  // spawn at the first step, at x = y = its lowest
   vortex_.step();
   ASSERT_EQ(vortex_.pointCount(), 1);
   EXPECT_EQ(vortex_.point(0).age, 0.0f);
@@ -65,10 +56,10 @@ TEST_F(VortexTest, APointLivesOneHundredFiftyStepsAfterTheStepThatSpawnedIt) {
 }
 
 TEST_F(VortexTest, SpawnsWhenRandIsAtMost16883) {
-  script = {16884};
+  scriptedValues = {16884};
   vortex_.step();
   EXPECT_EQ(vortex_.pointCount(), 0);
-  script = {16883, 0, 0};
+  scriptedValues = {16883, 0, 0};
   vortex_.step();
   ASSERT_EQ(vortex_.pointCount(), 1);
   const VortexPoint& p = vortex_.point(0);
@@ -80,25 +71,25 @@ TEST_F(VortexTest, SpawnsWhenRandIsAtMost16883) {
 }
 
 TEST_F(VortexTest, SpawnedPointsSpanTheWindowAndStopAt128) {
-  script = {0, 32767, 32767};
+  scriptedValues = {0, 32767, 32767};
   vortex_.step();
   ASSERT_EQ(vortex_.pointCount(), 1);
   EXPECT_NEAR(vortex_.point(0).x, 560.0f, 0.01f);
   EXPECT_NEAR(vortex_.point(0).y, 400.0f, 0.01f);
   // One a step; none dies before its 151st step.
   for (int i = 1; i < Vortex::kPointSlots; ++i) {
-    script = {0, 100, 100};
+    scriptedValues = {0, 100, 100};
     vortex_.step();
   }
   EXPECT_EQ(vortex_.pointCount(), Vortex::kPointSlots);
   // A full vortex draws no random number.
-  script = {0, 100, 100};
+  scriptedValues = {0, 100, 100};
   vortex_.step();
-  EXPECT_EQ(script.size(), 3u);
+  EXPECT_EQ(scriptedValues.size(), 3u);
 }
 
 TEST_F(VortexTest, CubeAxisIsUnitLengthFromZThenYThenX) {
-  script = {32767, 16384, 16384};  // the first draw is z
+  scriptedValues = {32767, 16384, 16384};  // the first draw is z
   vortex_.addCube(10.0f, 20.0f);
   vortex_.step();
   ASSERT_EQ(vortex_.cubeCount(), 1);
@@ -107,7 +98,7 @@ TEST_F(VortexTest, CubeAxisIsUnitLengthFromZThenYThenX) {
   EXPECT_EQ(c.axisX, 0.0f);
   EXPECT_EQ(c.axisY, 0.0f);
 
-  script = {100, 20000, 31000};
+  scriptedValues = {100, 20000, 31000};
   vortex_.addCube(10.0f, 20.0f);
   vortex_.step();
   ASSERT_EQ(vortex_.cubeCount(), 2);
@@ -119,7 +110,7 @@ TEST_F(VortexTest, CubeAxisIsUnitLengthFromZThenYThenX) {
 }
 
 TEST_F(VortexTest, AZeroAxisDrawFallsBackToAUsableAxis) {
-  script = {16384, 16384, 16384};
+  scriptedValues = {16384, 16384, 16384};
   vortex_.addCube(10.0f, 20.0f);
   vortex_.step();
   ASSERT_EQ(vortex_.cubeCount(), 1);
@@ -130,7 +121,7 @@ TEST_F(VortexTest, AZeroAxisDrawFallsBackToAUsableAxis) {
 
 TEST_F(VortexTest, WithEyeCandyOffCubesLandButNothingMovesOrSpawns) {
   EyeCandySwitch off(false);
-  script = {0, 0, 0, 0, 0, 0};
+  scriptedValues = {0, 0, 0, 0, 0, 0};
   vortex_.addCube(10.0f, 20.0f);
   for (int i = 0; i < 10; ++i) vortex_.step();
   ASSERT_EQ(vortex_.cubeCount(), 1);
@@ -140,7 +131,7 @@ TEST_F(VortexTest, WithEyeCandyOffCubesLandButNothingMovesOrSpawns) {
 }
 
 TEST_F(VortexTest, SwirlDrawsPointsIntoTheDepth) {
-  script = {0, 16000, 16000};
+  scriptedValues = {0, 16000, 16000};
   vortex_.step();
   const float z0 = vortex_.point(0).z;
   for (int i = 0; i < 30; ++i) vortex_.step();
