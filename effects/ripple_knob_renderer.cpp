@@ -73,7 +73,7 @@ void RippleKnobRenderer::setKnobGeometry(int index, float centreX, float centreY
   k->record.centreX = centreX;
   k->record.centreY = centreY;
   k->record.radius = radius;
-  if (!vertices_.empty()) writeKnob(profile_, k->record, &vertices_[kVerticesPerKnob * index]);
+  if (index < knobsInArray()) writeKnob(profile_, k->record, &vertices_[kVerticesPerKnob * index]);
 }
 
 void RippleKnobRenderer::setKnobColour(int index, float red, float green, float blue, float alpha) {
@@ -83,7 +83,7 @@ void RippleKnobRenderer::setKnobColour(int index, float red, float green, float 
   k->record.green = green;
   k->record.blue = blue;
   k->record.alpha = alpha;
-  if (!vertices_.empty()) writeKnob(profile_, k->record, &vertices_[kVerticesPerKnob * index]);
+  if (index < knobsInArray()) writeKnob(profile_, k->record, &vertices_[kVerticesPerKnob * index]);
 }
 
 void RippleKnobRenderer::setKnobAngle(int index, float angle) {
@@ -107,7 +107,7 @@ void RippleKnobRenderer::glSetUp() {
                    .name;
   }
   vertices_.assign(knobs_.size() * kVerticesPerKnob, KnobVertex{});
-  for (int i = 0; i < knobCount(); ++i) {
+  for (int i = 0; i < knobsInArray(); ++i) {
     Knob& k = knobs_[static_cast<std::size_t>(i)];
     k.record.angle = k.requested.load(std::memory_order_relaxed);
     writeKnob(profile_, k.record, &vertices_[kVerticesPerKnob * i]);
@@ -120,7 +120,8 @@ void RippleKnobRenderer::draw2D() {
     return;
   }
   // Only knobs whose angle changed since the last frame are turned.
-  for (int i = 0; i < knobCount(); ++i) {
+  const int knobs = knobsInArray();
+  for (int i = 0; i < knobs; ++i) {
     Knob& k = knobs_[static_cast<std::size_t>(i)];
     const float angle = k.requested.load(std::memory_order_relaxed);
     if (angle == k.record.angle) continue;
@@ -136,7 +137,7 @@ void RippleKnobRenderer::draw2D() {
     glEnable(GL_VERTEX_PROGRAM_ARB);
   }
   glInterleavedArrays(GL_C4F_N3F_V3F, 0, vertices_.data());
-  for (int i = 0; i < knobCount(); ++i) {
+  for (int i = 0; i < knobs; ++i) {
     glDrawArrays(GL_TRIANGLE_FAN, kVerticesPerKnob * i, kVerticesPerKnob);
   }
   glDisableClientState(GL_COLOR_ARRAY);

@@ -93,6 +93,8 @@ class RippleKnobRenderer : public Effect {
     std::atomic<float> requested{0.0f};
   };
   Knob* knob(int index);
+  // The knobs the vertex array was made for: a knob added late never reaches it.
+  int knobsInArray() const { return static_cast<int>(vertices_.size()) / kVerticesPerKnob; }
 
   Profile profile_;
   // A deque, so adding a knob never moves the atomics of the others.

@@ -24,20 +24,6 @@ std::array<KnobVertex, 12> verticesFor(const KnobRecord& record) {
   return v;
 }
 
-TEST(KnobGeometry, ProfileClosesTheCircle) {
-  const Renderer::Profile profile = Renderer::buildProfile();
-  EXPECT_EQ(profile[0].sinTheta, 0.0f);
-  EXPECT_EQ(profile[0].cosTheta, 1.0f);
-  EXPECT_NEAR(profile[10].sinTheta, 0.0f, 1e-6f);
-  EXPECT_NEAR(profile[10].cosTheta, 1.0f, 1e-6f);
-  EXPECT_NEAR(profile[5].cosTheta, -1.0f, 1e-6f);
-  for (const auto& e : profile) {
-    EXPECT_FLOAT_EQ(e.nx, 0.7f * e.sinTheta);
-    EXPECT_FLOAT_EQ(e.ny, 0.7f * e.cosTheta);
-    EXPECT_EQ(e.nz, 0.7f);
-  }
-}
-
 // The pointer is rim vertices 1 and 11 (entries 0 and 10), both at the same place.
 TEST(KnobGeometry, PointerIsUpAtHalfAnd135DegreesEitherSideAtTheEnds) {
   const float d = 20.0f * std::sqrt(0.5f);

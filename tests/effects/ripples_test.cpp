@@ -49,14 +49,6 @@ TEST(RipplesAgeing, RemovalMovesTheLastRippleInAndStepsItInTheSamePass) {
   EXPECT_GT(ripples.ripple(0).radius, 10.0f);
 }
 
-TEST(RipplesAgeing, AllExpiringTogetherLeaveNone) {
-  EyeCandySwitch on(true);
-  Ripples ripples(nullptr);
-  for (int i = 0; i < 5; ++i) add(ripples, static_cast<float>(i), 0.01f);
-  ripples.step();
-  EXPECT_EQ(ripples.count(), 0);
-}
-
 TEST(RipplesSlots, TheThirtyThirdRequestIsIgnoredWhileThirtyTwoLive) {
   EyeCandySwitch on(true);
   Ripples ripples(nullptr);
