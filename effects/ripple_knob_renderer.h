@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "effects/effect.h"
+#include "toolkit/effect_requests.h"
 
 namespace TW {
 
@@ -28,12 +29,10 @@ struct KnobRecord {
   float angle = 0.0f;                    // radians, clockwise from straight up
 };
 
-class RippleKnobRenderer : public Effect {
+class RippleKnobRenderer : public Effect, public KnobSlots {
  public:
   static constexpr int kRimEntries = 11;
   static constexpr int kVerticesPerKnob = 1 + kRimEntries;
-  // ±135°: the angle of a knob at either end of its range.
-  static constexpr float kAngleRange = 2.356194490192345f;
 
   // Rim entry j: (0.7 sin θ, 0.7 cos θ, 0.7, sin θ, cos θ), θ = 2j·π/10; entry 10 closes
   // the circle. The normals tilt outwards at 45° so the lights shade the disc as a dome.
@@ -43,9 +42,6 @@ class RippleKnobRenderer : public Effect {
   };
   using Profile = std::array<RimEntry, kRimEntries>;
   static Profile buildProfile();
-
-  // A knob's angle for its normalised value: -135° at 0, straight up at 0.5, +135° at 1.
-  static float angleFor(float normalised) { return (2.0f * normalised - 1.0f) * kAngleRange; }
 
   // A knob's 12 vertices: the centre in the knob's colour, the rim transparent but for the
   // pointer (entries 0 and 10), the rim turned by record.angle.
@@ -60,14 +56,14 @@ class RippleKnobRenderer : public Effect {
   // Thread: UI, while the view is built. Appends a knob (colour 0, angle 0) and returns
   // its index. Knobs must all exist before the renderer's GL set-up, since the vertex
   // array is made then: a later call is a programming error (asserts; -1 without asserts).
-  int addKnob();
+  int addKnob() override;
   // Thread: UI before the render thread starts, or render (a knob's glInit). Later calls
   // from the UI thread would race the drawing. Unknown indices are ignored.
-  void setKnobGeometry(int index, float centreX, float centreY, float radius);
-  void setKnobColour(int index, float red, float green, float blue, float alpha);
+  void setKnobGeometry(int index, float centreX, float centreY, float radius) override;
+  void setKnobColour(int index, float red, float green, float blue, float alpha) override;
   // Thread: any. Published to the render thread, which turns that knob's rim at its next
   // draw; a non-finite angle or an unknown index is ignored.
-  void setKnobAngle(int index, float angle);
+  void setKnobAngle(int index, float angle) override;
 
   // Thread: UI while the view is built, or render.
   int knobCount() const { return static_cast<int>(knobs_.size()); }

@@ -7,6 +7,7 @@
 
 #include "effects/effect.h"
 #include "effects/request_queue.h"
+#include "toolkit/effect_requests.h"
 
 namespace gw {
 class Texture;
@@ -30,7 +31,7 @@ struct RippleVertex {
   float x, y, z;
 };
 
-class Ripples : public Effect {
+class Ripples : public Effect, public RippleSink {
  public:
   static constexpr int kSlots = 32;
   // Requests a frame may bring: pointer events arrive far slower than that.
@@ -43,7 +44,7 @@ class Ripples : public Effect {
   // lands at the next step when fewer than 32 are live, and is dropped otherwise, or when
   // the requests of one frame overflow. A null colour is refused.
   void addRipple(float x, float y, const float colour[4], float radius, float lifetime,
-                 float growth);
+                 float growth) override;
 
   // Thread: render. Takes the waiting requests (also with eye candy off: they land in
   // slots but neither age nor show), then ages and grows the live ripples.

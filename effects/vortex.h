@@ -8,6 +8,7 @@
 
 #include "effects/effect.h"
 #include "effects/request_queue.h"
+#include "toolkit/effect_requests.h"
 
 namespace TW {
 
@@ -35,7 +36,7 @@ using CubeMesh = std::array<CubeVertex, 24>;
 // from outside, so back-face culling keeps the outer faces.
 CubeMesh buildCubeMesh();
 
-class Vortex : public Effect {
+class Vortex : public Effect, public CubeSink {
  public:
   static constexpr int kPointSlots = 128;
   static constexpr int kCubeSlots = 16;
@@ -51,7 +52,7 @@ class Vortex : public Effect {
   // Thread: UI. Asks for a cube at (x, y); it lands at the next step, with a random axis,
   // when fewer than 16 are live, and is dropped otherwise or when a frame's requests
   // overflow.
-  void addCube(float x, float y);
+  void addCube(float x, float y) override;
 
   // Thread: render. Takes the waiting cube requests (also with eye candy off), then ages,
   // swirls and spawns.

@@ -28,6 +28,11 @@ class CubeSink {
 // setKnobGeometry: Thread: render (the knob's glInit). setKnobAngle: Thread: any.
 class KnobSlots {
  public:
+  // ±135°: the pointer's angle at either end of a knob's range.
+  static constexpr float kAngleRange = 2.356194490192345f;
+  // Radians clockwise from straight up for normalised value v: 0 at the middle.
+  static constexpr float angleFor(float v) { return (2.0f * v - 1.0f) * kAngleRange; }
+
   virtual int addKnob() = 0;
   virtual void setKnobGeometry(int index, float centreX, float centreY, float radius) = 0;
   virtual void setKnobColour(int index, float red, float green, float blue, float alpha) = 0;

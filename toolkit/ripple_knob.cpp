@@ -69,7 +69,7 @@ void RippleKnob::mouseEnter() {
 
 void RippleKnob::updateValue(const gw::ParameterDisplayRecord& record, float value) {
   Knob::updateValue(record, value);
-  renderer_.setKnobAngle(slot_, knobAngle(this->value()));
+  renderer_.setKnobAngle(slot_, KnobSlots::angleFor(this->value()));
 }
 
 void RippleKnob::glInit() {

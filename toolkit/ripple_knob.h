@@ -9,13 +9,6 @@
 
 namespace TW {
 
-// ±135°: the pointer's angle at either end of the range, 0 straight up at the middle.
-constexpr float kKnobAngleRange = 2.356194490192345f;
-// Radians clockwise from straight up for normalised value v.
-constexpr float knobAngle(float v) {
-  return (2.0f * v - 1.0f) * kKnobAngleRange;
-}
-
 // Time units violet, frequencies blue, semitones light blue, gains red, the rest green.
 std::array<float, 4> knobColour(int unit);
 
