@@ -48,26 +48,6 @@ class RenderWindowTest : public EditorGuiTest {
  protected:
   TW::Knob& knob() { return *static_cast<TW::Knob*>(testEditor().elements[0]); }
   TestEditor& testEditor() { return *static_cast<TestEditor*>(editor()); }
-
-  // XTest: the pointer to window pixel (x, y), buttons and keys.
-  void moveTo(int x, int y) {
-    int ox = 0, oy = 0;
-    windowOrigin(ox, oy);
-    XTestFakeMotionEvent(display_, -1, ox + x, oy + y, CurrentTime);
-    XSync(display_, False);
-    pump(80);
-  }
-  void button(bool down) {
-    XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
-    XSync(display_, False);
-    pump(80);
-  }
-  void key(KeySym symbol, bool down) {
-    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down ? True : False,
-                      CurrentTime);
-    XSync(display_, False);
-    pump(80);
-  }
 };
 
 TEST_F(RenderWindowTest, FramesComeAtAboutThirtyASecond) {
