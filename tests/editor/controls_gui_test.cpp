@@ -75,7 +75,7 @@ class ControlsLayoutTest : public EditorGuiTest {
     synth()->setParameter(kCutoff, 1.0f);
     synth()->setParameter(kCoarseTune, 0.5f);
     openEditor();
-    pump(600);
+    waitForFrames(3);
   }
 
   // The mean colour of the 5 x 5 pixels around design point (x, y).
@@ -165,7 +165,7 @@ TEST_F(ControlsLayoutTest, TheStatusLineNamesTheHoveredKnobAndTheButtonsText) {
   } cases[] = {{0, "Attack"}, {1, "Filter Cutoff"}};
   for (const auto& c : cases) {
     moveTo(static_cast<int>(knobCentreX(c.column)), 415 - static_cast<int>(kKnobCentreY));
-    pump(300);
+    waitForFrames(3);
     const Image image = capture();
     keep(image, c.column == 0 ? "controls-hover-attack.png" : "controls-hover-cutoff.png");
     const int expected = static_cast<int>(std::floor(460.0f - font.textWidth(c.name)));
@@ -174,7 +174,7 @@ TEST_F(ControlsLayoutTest, TheStatusLineNamesTheHoveredKnobAndTheButtonsText) {
     EXPECT_GT(greyColumns(image, 8, 22, 470, 600, first), 5) << c.name << "'s value";
   }
   moveTo(static_cast<int>(kButtonX + 10), 415 - static_cast<int>(kButtonY + 10));
-  pump(300);
+  waitForFrames(3);
   const Image image = capture();
   EXPECT_GT(greyColumns(image, 8, 22, 415, 600, first), 30) << "the button's status text";
   EXPECT_NEAR(first, 420, 3);
