@@ -56,7 +56,7 @@ Vortex::Vortex(RandomSource random)
     : random_(random != nullptr ? random : &libraryRandom), mesh_(buildCubeMesh()) {}
 
 void Vortex::addCube(float x, float y) {
-  requests_.push(CubeRequest{x, y});
+  if (std::isfinite(x) && std::isfinite(y)) requests_.push(CubeRequest{x, y});
 }
 
 void Vortex::land(const CubeRequest& request) {

@@ -50,7 +50,7 @@ class Vortex : public Effect {
 
   // Thread: UI. Asks for a cube at (x, y); it lands at the next step, with a random axis,
   // when fewer than 16 are live, and is dropped otherwise or when a frame's requests
-  // overflow.
+  // overflow. A position that is not finite is refused.
   void addCube(float x, float y);
 
   // Thread: render. Takes the waiting cube requests (also with eye candy off), then ages,

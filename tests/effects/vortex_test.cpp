@@ -31,6 +31,13 @@ TEST_F(VortexTest, TheSeventeenthCubeIsIgnored) {
   EXPECT_EQ(vortex_.cubeCount(), Vortex::kCubeSlots);
 }
 
+TEST_F(VortexTest, CubesAtPositionsThatAreNotNumbersAreRefused) {
+  vortex_.addCube(NAN, 5.0f);
+  vortex_.addCube(5.0f, -INFINITY);
+  vortex_.step();
+  EXPECT_EQ(vortex_.cubeCount(), 0);
+}
+
 TEST_F(VortexTest, ACubeLivesOneHundredFiftyStepsAndGoesAtTheNext) {
   vortex_.addCube(100.0f, 200.0f);
   vortex_.step();
