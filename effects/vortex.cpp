@@ -49,7 +49,8 @@ CubeMesh buildCubeMesh() {
 }
 
 int Vortex::libraryRandom() {
-  return std::rand();
+  // The spawning and axis formulas assume rand() of 0..32767; glibc's reaches 2^31 - 1.
+  return std::rand() / (RAND_MAX / 32768 + 1);
 }
 
 Vortex::Vortex(RandomSource random)

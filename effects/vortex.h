@@ -42,8 +42,9 @@ class Vortex : public Effect {
   static constexpr std::uint32_t kRequestCapacity = 32;
   static constexpr float kCentreX = 400.0f, kCentreY = 200.0f, kCentreZ = -5000.0f;
 
-  // 0..32767, as the C library's rand(); tests hand in a known sequence.
+  // 0..32767; tests hand in a known sequence.
   using RandomSource = int (*)();
+  // The C library's rand() brought to 0..32767 whatever its RAND_MAX.
   static int libraryRandom();
 
   explicit Vortex(RandomSource random = &libraryRandom);
