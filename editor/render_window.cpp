@@ -30,9 +30,9 @@ void copyText(char (&to)[N], const char* from) {
 
 }  // namespace
 
-RenderWindow::RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
-                           const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight,
-                           std::unique_ptr<gw::TextFont> font)
+RenderWindow::RenderWindow(gw::EditorSession* view, gw::ParameterPort& port,
+                           gw::PendingChanges& pending, const Rect& rect, std::uintptr_t parent,
+                           int pixelWidth, int pixelHeight, std::unique_ptr<gw::TextFont> font)
     : gw::ElementHost(port, pending), view_(view), rect_(rect) {
   if (font && font->loaded()) font_ = std::move(font);
   liveWindows.fetch_add(1, std::memory_order_relaxed);

@@ -20,9 +20,9 @@ constexpr const char* kStatusTexts[] = {
 
 }  // namespace
 
-void TarnAdditiveSynthView::buildView(int x, int y) {
+void gw::buildSynthView(EditorSession& session, int x, int y) {
   gw::loadDisplayFlags();
-  RenderWindow& window = createWindow(x, y, std::make_unique<gw::TextFont>());
+  RenderWindow& window = session.createWindow(x, y, std::make_unique<gw::TextFont>());
   window.setStatusStrings(kStatusTexts, static_cast<int>(std::size(kStatusTexts)));
   // Drawn in this order after the labels, which the window made first.
   const gw::Texture& rippleTexture = window.addTexture(gw::resources::kRippleImageId);
@@ -31,4 +31,8 @@ void TarnAdditiveSynthView::buildView(int x, int y) {
   window.addEffect(std::make_unique<TW::RippleKnobRenderer>());
   window.startRenderThread();
   window.dispatcher().prime();
+}
+
+void TarnAdditiveSynthView::buildView(int x, int y) {
+  gw::buildSynthView(*this, x, y);
 }

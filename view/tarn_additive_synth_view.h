@@ -4,6 +4,12 @@
 
 #include "editor/tarn_editor.h"
 
+namespace gw {
+// Builds the synthesiser's window, tree and effects into any format's editor session.
+// Thread: UI, from the session's open.
+void buildSynthView(EditorSession& session, int x, int y);
+}  // namespace gw
+
 class TarnAdditiveSynthView : public TarnEditor {
  public:
   // Command ids of the view's buttons; the status line shows their texts.
