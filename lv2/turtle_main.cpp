@@ -1,5 +1,5 @@
 // Writes the bundle's Turtle into a folder, taking the presets from the factory bank as
-// the VST plug-in holds it. Usage: glimmerwick-lv2-turtle OUTPUT_DIR
+// the VST plug-in holds it. Usage: glimmerwick-lv2-turtle [--with-ui] OUTPUT_DIR
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -27,8 +27,9 @@ bool finish(std::ofstream& out, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+  const bool withUi = argc == 3 && std::string(argv[1]) == "--with-ui";
+  if (argc != 2 && !withUi) {
+    std::fprintf(stderr, "usage: %s [--with-ui] OUTPUT_DIR\n", argv[0]);
     return 2;
   }
   auto synth = std::unique_ptr<TarnAdditiveSynth>(new (std::nothrow) TarnAdditiveSynth(quietHost));
@@ -42,14 +43,14 @@ int main(int argc, char** argv) {
     presets[i].name = program->getName();
     for (int p = 0; p < gw::param::kCount; ++p) presets[i].values[p] = program->getValue(p);
   }
-  const std::string dir = argv[1];
+  const std::string dir = argv[argc - 1];
   const std::string manifestPath = dir + "/manifest.ttl";
   const std::string pluginPath = dir + "/" + gw::lv2::kPluginTurtle;
   const std::string presetsPath = dir + "/" + gw::lv2::kPresetsTurtle;
   std::ofstream manifest(manifestPath, std::ios::trunc);
-  gw::lv2::writeManifest(manifest, presets);
+  gw::lv2::writeManifest(manifest, presets, withUi);
   std::ofstream plugin(pluginPath, std::ios::trunc);
-  gw::lv2::writePluginDescription(plugin);
+  gw::lv2::writePluginDescription(plugin, withUi);
   std::ofstream bank(presetsPath, std::ios::trunc);
   gw::lv2::writePresets(bank, presets);
   const bool ok =

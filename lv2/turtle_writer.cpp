@@ -21,6 +21,7 @@ constexpr const char* kPrefixes =
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -112,10 +113,14 @@ std::string turtleString(const std::string& text) {
   return quoted + "\"";
 }
 
-void writeManifest(std::ostream& out, std::span<const PresetData> presets) {
+void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool withUi) {
   out << kPrefixes;
   out << "<" << kPluginUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << kBinaryName
       << "> ;\n\trdfs:seeAlso <" << kPluginTurtle << "> .\n";
+  if (withUi) {
+    out << "\n<" << kUiUri << ">\n\ta ui:X11UI ;\n\tlv2:binary <" << kUiBinaryName
+        << "> ;\n\trdfs:seeAlso <" << kPluginTurtle << "> .\n";
+  }
   for (std::size_t i = 0; i < presets.size(); ++i) {
     out << "\n<" << presetUri(static_cast<int>(i)) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <"
         << kPluginUri << "> ;\n\trdfs:label " << turtleString(presets[i].name)
@@ -123,7 +128,7 @@ void writeManifest(std::ostream& out, std::span<const PresetData> presets) {
   }
 }
 
-void writePluginDescription(std::ostream& out) {
+void writePluginDescription(std::ostream& out, bool withUi) {
   out << kPrefixes;
   // The maker is named on the project: LV2 puts doap:maintainer on doap:Project only.
   out << "<" << kPluginUri << ":project>\n\ta doap:Project ;\n\tdoap:name \"Glimmerwick\" ;\n"
@@ -133,8 +138,9 @@ void writePluginDescription(std::ostream& out) {
       << "\tdoap:name \"Glimmerwick\" ;\n"
       << "\tlv2:project <" << kPluginUri << ":project> ;\n"
       << "\tlv2:requiredFeature urid:map ;\n"
-      << "\tlv2:optionalFeature lv2:hardRTCapable ;\n"
-      << "\tlv2:port\n";
+      << "\tlv2:optionalFeature lv2:hardRTCapable ;\n";
+  if (withUi) out << "\tui:ui <" << kUiUri << "> ;\n";
+  out << "\tlv2:port\n";
   for (int i = 0; i < param::kCount; ++i) writeControlPort(out, i);
   out << "\t[\n\t\ta lv2:InputPort , atom:AtomPort ;\n"
       << "\t\tatom:bufferType atom:Sequence ;\n\t\tatom:supports midi:MidiEvent ;\n"
@@ -150,6 +156,15 @@ void writePluginDescription(std::ostream& out) {
   out << "\t[\n\t\ta lv2:OutputPort , lv2:ControlPort ;\n"
       << "\t\tlv2:index " << kActivityPort << " ;\n\t\tlv2:symbol \"activity\" ;\n"
       << "\t\tlv2:name \"Activity\" ;\n\t\tlv2:portProperty pprops:notOnGUI ;\n\t] .\n";
+  if (!withUi) return;
+  // The editor needs the host's window and idle calls; it follows the activity output
+  // for its background.
+  out << "\n<" << kUiUri << ">\n\ta ui:X11UI ;\n\tlv2:binary <" << kUiBinaryName << "> ;\n"
+      << "\tlv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+      << "\tlv2:optionalFeature ui:resize ;\n"
+      << "\tlv2:extensionData ui:idleInterface ;\n"
+      << "\tui:portNotification [\n\t\tui:plugin <" << kPluginUri << "> ;\n"
+      << "\t\tlv2:symbol \"activity\" ;\n\t\tui:notifyType ui:floatProtocol\n\t] .\n";
 }
 
 void writePresets(std::ostream& out, std::span<const PresetData> presets) {

@@ -18,6 +18,7 @@ struct PresetData {
 
 inline constexpr const char* kPluginTurtle = "glimmerwick.ttl";
 inline constexpr const char* kPresetsTurtle = "presets.ttl";
+inline constexpr const char* kUiBinaryName = "glimmerwick_lv2_ui.so";
 
 // The preset's URI: the plug-in's URI, ":preset:" and its 1-based number in two digits.
 std::string presetUri(int index);
@@ -26,8 +27,9 @@ std::string turtleNumber(float value);
 // The text between double quotes in Turtle.
 std::string turtleString(const std::string& text);
 
-void writeManifest(std::ostream& out, std::span<const PresetData> presets);
-void writePluginDescription(std::ostream& out);
+// withUi: the bundle holds the editor as an X11 UI (kUiBinaryName).
+void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool withUi);
+void writePluginDescription(std::ostream& out, bool withUi);
 void writePresets(std::ostream& out, std::span<const PresetData> presets);
 
 }  // namespace gw::lv2

@@ -146,12 +146,18 @@ TEST_F(Lv2Bundle, EveryTurtleFileIsValidAgainstTheLv2Vocabularies) {
   EXPECT_NE(run.output.find("Found 0 errors"), std::string::npos) << run.output;
 }
 
-TEST_F(Lv2Bundle, Lv2infoFindsAnInstrumentWithItsPortsAndThe32Presets) {
+TEST_F(Lv2Bundle, Lv2infoFindsAnInstrumentWithItsPortsThe32PresetsAndTheX11Ui) {
   const RunResult run = info();
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("Name:              Glimmerwick"), std::string::npos);
   EXPECT_NE(run.output.find("Class:             Instrument Plugin"), std::string::npos);
   EXPECT_NE(run.output.find("Author:            Tarnwell"), std::string::npos);
+#ifdef GW_LV2_HAS_UI
+  EXPECT_NE(run.output.find(std::string("UIs:\n\t\t") + gw::lv2::kUiUri +
+                            "\n\t\t\tClass:  http://lv2plug.in/ns/extensions/ui#X11UI\n"),
+            std::string::npos)
+      << run.output;
+#endif
   const auto ports = parsePorts(run.output);
   int controlsIn = 0, audioOut = 0, midiIn = 0, controlsOut = 0;
   const std::string lv2 = kLv2Prefix;

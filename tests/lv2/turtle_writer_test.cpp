@@ -61,7 +61,7 @@ TEST(TurtleWriter, EveryPresetIsListedInTheManifestAndCarriesEveryPort) {
   presets[1].name = "Bell \"B\"";
   for (auto& p : presets) p.values.fill(0.5f);
   std::ostringstream manifest, bank;
-  gw::lv2::writeManifest(manifest, presets);
+  gw::lv2::writeManifest(manifest, presets, true);
   gw::lv2::writePresets(bank, presets);
   for (int i = 0; i < 2; ++i) {
     const std::string uri = "<" + gw::lv2::presetUri(i) + ">";
