@@ -1,6 +1,7 @@
-// The LV2 bundle played by jalv, headless under a real JACK server (dummy backend, real
-// time): note 69 of "Defaults" sounds at 440 Hz, a control set on jalv's console moves
-// it, and loading a factory preset sets every control back as the preset says.
+// The LV2 bundle in jalv under a real JACK server (dummy backend, real time): headless,
+// note 69 of "Defaults" sounds at 440 Hz, a control set on jalv's console moves it, and
+// loading a factory preset sets every control back as the preset says; in jalv's GTK
+// window, the editor's UI shows the editor. Runs under a virtual X server of its own.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,6 +19,10 @@
 #include "tests/hosts/child_process.h"
 #include "tests/hosts/jack_probe.h"
 
+// Last: Xlib defines macros (None, Status) that clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 namespace fs = std::filesystem;
 using namespace gw::test;
 
@@ -25,6 +30,7 @@ namespace {
 
 constexpr char kJackd[] = "/usr/bin/jackd";
 constexpr char kJalv[] = "/usr/bin/jalv";
+constexpr char kJalvGtk[] = "/usr/bin/jalv.gtk3";
 
 class Lv2Jalv : public testing::Test {
  protected:
@@ -39,19 +45,26 @@ class Lv2Jalv : public testing::Test {
         std::vector<std::string>{"JACK_NO_AUDIO_RESERVATION=1"}, root_ / "jackd.log");
     probe_ = std::make_unique<JackProbe>(server_, 15.0);
     ASSERT_TRUE(probe_->started()) << "the JACK server did not come up:\n" << jackd_->log();
-
-    // jalv reads console commands from its standard input: a FIFO the test writes.
     fs::create_directories(root_ / "lv2");
     fs::create_directory_symlink(GW_LV2_BUNDLE, root_ / "lv2" / "glimmerwick.lv2");
+  }
+
+  std::vector<std::string> environment() const {
+    // A fresh configuration: the editor's preferences at their defaults.
+    return {"JACK_DEFAULT_SERVER=" + server_,
+            "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2",
+            "XDG_CONFIG_HOME=" + (root_ / "config").string()};
+  }
+
+  // jalv reads console commands from its standard input: a FIFO the test writes.
+  void startConsoleJalv() {
     const fs::path fifo = root_ / "commands";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     jalv_ = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{"/bin/sh", "-c",
                                  std::string("exec ") + kJalv + " -x -n gw-lv2 " +
                                      gw::lv2::kPluginUri + " < " + fifo.string()},
-        std::vector<std::string>{"JACK_DEFAULT_SERVER=" + server_,
-                                 "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2"},
-        root_ / "jalv.log");
+        environment(), root_ / "jalv.log");
     // Opening for writing succeeds once jalv's shell has the FIFO open for reading.
     for (int tries = 0; tries < 200 && commands_ < 0; ++tries) {
       commands_ = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
@@ -102,6 +115,8 @@ class Lv2Jalv : public testing::Test {
 };
 
 TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndAPresetSetsTheControlsItHolds) {
+  startConsoleJalv();
+  if (HasFatalFailure()) return;
   EXPECT_NEAR(pitchOfNote69(), 440.0, 0.5);
   command("coarse_tune = 12");
   EXPECT_NEAR(pitchOfNote69(), 880.0, 1.0);
@@ -109,6 +124,85 @@ TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndAPresetSetsTheControlsItHolds) {
   command("presets");
   command("preset " + gw::lv2::presetUri(0));
   EXPECT_NEAR(pitchOfNote69(), 440.0, 0.5) << jalv_->log();
+}
+
+// The top-level window of that name, searched depth-first from root; 0 for none.
+Window findNamed(Display* display, Window window, const char* name) {
+  char* title = nullptr;
+  if (XFetchName(display, window, &title) != 0 && title != nullptr) {
+    const bool found = std::string(title) == name;
+    XFree(title);
+    if (found) return window;
+  }
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && found == 0; ++i) found = findNamed(display, children[i], name);
+  if (children != nullptr) XFree(children);
+  return found;
+}
+
+struct Rgb {
+  int r, g, b;
+  int luminance() const { return (r * 3 + g * 6 + b) / 10; }
+};
+
+Rgb pixel(XImage* image, int x, int y) {
+  const unsigned long p = XGetPixel(image, x, y);
+  return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+          static_cast<int>(p & 0xFF)};
+}
+
+double meanLuminance(XImage* image, int x0, int y0, int x1, int y1) {
+  double sum = 0.0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) sum += pixel(image, x, y).luminance();
+  }
+  return sum / ((x1 - x0) * (y1 - y0));
+}
+
+// jalv's GTK window embeds the editor's UI (an X11 child window through suil): at the
+// design size, the dark background, the lighter title band and the title's text.
+TEST_F(Lv2Jalv, TheGtkHostShowsTheEditorInItsWindow) {
+  if (!fs::exists(kJalvGtk)) GTEST_SKIP() << "no jalv.gtk3 (scripts/install-deps lv2)";
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) GTEST_SKIP() << "no X display (runs under xvfb-run)";
+  std::vector<std::string> env = environment();
+  env.push_back("LIBGL_ALWAYS_SOFTWARE=1");
+  jalv_ = std::make_unique<BackgroundProgram>(
+      std::vector<std::string>{kJalvGtk, "-x", "-n", "gw-lv2", gw::lv2::kPluginUri}, env,
+      root_ / "jalv.log");
+  ASSERT_TRUE(probe_->waitForPort("gw-lv2:out_2", 20.0)) << jalv_->log();
+  Window top = 0;
+  for (int tries = 0; tries < 200 && top == 0; ++tries) {
+    top = findNamed(display, DefaultRootWindow(display), "Glimmerwick");
+    if (top == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_NE(top, 0u) << "no window named Glimmerwick\n" << jalv_->log();
+  // The render thread draws at about 30 frames a second from when the UI opened.
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  XWindowAttributes attributes;
+  ASSERT_NE(XGetWindowAttributes(display, top, &attributes), 0);
+  EXPECT_EQ(attributes.width, 610) << jalv_->log();
+  EXPECT_EQ(attributes.height, 415) << jalv_->log();
+  XImage* image = XGetImage(display, top, 0, 0, 610, 415, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  for (const auto& [x, y] : {std::pair{300, 300}, {100, 200}, {500, 380}}) {
+    const Rgb p = pixel(image, x, y);
+    EXPECT_GT(p.b, p.r + 20) << x << "," << y << " is " << p.r << " " << p.g << " " << p.b;
+    EXPECT_LT(p.luminance(), 80) << x << "," << y;
+  }
+  EXPECT_GT(meanLuminance(image, 30, 3, 580, 18), meanLuminance(image, 30, 100, 580, 140) + 5);
+  int textPixels = 0;
+  for (int y = 2; y < 20; ++y) {
+    for (int x = 55; x < 275; ++x) textPixels += pixel(image, x, y).luminance() > 100 ? 1 : 0;
+  }
+  EXPECT_GT(textPixels, 50) << "no title text";
+  XDestroyImage(image);
+  XCloseDisplay(display);
+  int code = -1;
+  EXPECT_FALSE(jalv_->exited(code)) << "jalv.gtk3 quit with " << code << "\n" << jalv_->log();
 }
 
 }  // namespace
