@@ -10,12 +10,11 @@ namespace gw::platform::x11 {
 
 // Opens a connection to $DISPLAY and watches it for errors. Null with error set when no
 // display is reachable. Never calls XInitThreads: each connection stays on one thread.
+// Our error handler is in Xlib's process-wide slot from the first open connection to the
+// last close (unless the host installs its own meanwhile); errors on displays we do not
+// watch go on to the handler that was there before ours. Thread: UI or render.
 Display* openDisplay(std::string& error);
 void closeDisplay(Display* display);
-
-// Makes our handler the current one again if someone replaced it; errors on displays
-// we do not watch still go to the handler that was there before ours.
-void ensureErrorHandler();
 
 // Waits until the server has answered every request so far, then returns the first
 // error code recorded on the display since the previous call (0 when none).
