@@ -26,21 +26,32 @@ class GlxContext final : public GlContext {
       : display_(display), window_(window), context_(context) {}
 
   ~GlxContext() override {
-    if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, None, nullptr);
-    glXDestroyContext(display_, context_);
+    {
+      x11::HandlerSlotLock lock;
+      if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, None, nullptr);
+      glXDestroyContext(display_, context_);
+    }
     x11::closeDisplay(display_);
   }
 
   bool makeCurrent() override {
     // An error left over from the last frame's swap is not this call's failure.
     x11::takeError(display_);
-    const bool made = glXMakeCurrent(display_, window_, context_) == True;
+    bool made = false;
+    {
+      // Binding a window the first time swaps Mesa's handler in and out.
+      x11::HandlerSlotLock lock;
+      made = glXMakeCurrent(display_, window_, context_) == True;
+    }
     if (x11::syncAndTakeError(display_) != 0) return false;
     if (!made) x11::noteFailure("glXMakeCurrent refused the editor window");
     return made;
   }
 
-  void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
+  void releaseCurrent() override {
+    x11::HandlerSlotLock lock;
+    glXMakeCurrent(display_, None, nullptr);
+  }
 
   // A window the host destroyed early only makes this fail quietly on the X side.
   void swapBuffers() override { glXSwapBuffers(display_, window_); }

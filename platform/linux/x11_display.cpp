@@ -25,12 +25,12 @@ struct Watched {
 std::array<Watched, 32> watched;
 
 // Xlib has one error handler per process. Ours goes in when our first connection opens
-// and the one it replaced goes back when our last closes; the mutex orders the two between
-// our UI and render threads (the handler itself never takes it). Ours is never put back
-// over another: libraries (Mesa's GLX among them) swap a handler in and out around a
-// request on other threads, and taking the slot back then would keep theirs as ours to
-// restore.
-std::mutex slotMutex;
+// and the one it replaced goes back when our last closes; slotMutex orders the two, and
+// the libraries' own swaps (HandlerSlotLock), between our UI and render threads. The
+// handler itself never takes it. Ours is never put back over another: a library's
+// handler may be in the slot for a moment, and taking the slot back then would keep
+// theirs as ours to restore.
+std::recursive_mutex slotMutex;
 int connections = 0;     // open connections of ours; guarded by slotMutex
 bool installed = false;  // guarded by slotMutex
 // Where errors on displays not ours go: the handler that was in the slot before ours.
@@ -101,6 +101,8 @@ void watch(Display* display) {
 }
 
 }  // namespace
+
+HandlerSlotLock::HandlerSlotLock() : lock_(slotMutex) {}
 
 Display* openDisplay(std::string& error) {
   const char* name = std::getenv("DISPLAY");

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <mutex>
 #include <string>
 
 namespace gw::platform::x11 {
@@ -15,6 +16,19 @@ namespace gw::platform::x11 {
 // watch go on to the handler that was there before ours. Thread: UI or render.
 Display* openDisplay(std::string& error);
 void closeDisplay(Display* display);
+
+// Held around every call of ours into a library that swaps its own handler into Xlib's
+// slot for a moment (Mesa's GLX when it first binds a window, Xft), and by our own
+// installing and restoring. Two such swaps at once on different threads can leave a
+// library's handler in the slot for good, and ours would then restore it after unload.
+// Recursive, so that code holding it may open or close a display. Thread: UI or render.
+class HandlerSlotLock {
+ public:
+  HandlerSlotLock();
+
+ private:
+  std::lock_guard<std::recursive_mutex> lock_;
+};
 
 // Waits until the server has answered every request so far, then returns the first
 // error code recorded on the display since the previous call (0 when none).
