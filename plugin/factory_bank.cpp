@@ -296,7 +296,7 @@ constexpr FactoryPreset velocityFilter() {
   p["Filter Cutoff"] = 120;
   p["Filter Q"] = 0.35f;
   p["Filter Type"] = 1;
-  p["Filter KB Track"] = 0.6f;
+  p["Filter KB Track"] = 0.3f;
   p["Velocity Filter Amount"] = 5;
   return p;
 }
@@ -498,7 +498,7 @@ constexpr FactoryPreset kvGamelan2() {
   p["Filter Cutoff"] = 2500;
   p["Filter Q"] = 0.15f;
   p["Filter Type"] = 0.7f;
-  p["Filter KB Track"] = 1;
+  p["Filter KB Track"] = 0.5f;
   return p;
 }
 
@@ -526,11 +526,11 @@ constexpr FactoryPreset kvKeyboard1() {
   p["Env 1 Time R2"] = kInf;
   strike(p, 2, 0.12f, 0);
   p["Velocity Env Amount"] = 0.7f;
-  p["Filter Cutoff"] = 900;
+  p["Filter Cutoff"] = 1200;
   p["Filter Q"] = 0.1f;
   p["Filter Type"] = 1;
-  p["Filter KB Track"] = 0.7f;
-  p["Velocity Filter Amount"] = 2.5f;
+  p["Filter KB Track"] = 0.4f;
+  p["Velocity Filter Amount"] = 1.5f;
   keepEarlyEnvelopeRows(p, 0.7f, 0.7f);
   return p;
 }
@@ -563,6 +563,7 @@ constexpr FactoryPreset kvSpaceChatter() {
   Preset p("KV SpaceChatter");
   p.levels({0.3f, 0.25f, 0.22f, 0.2f, 0.18f, 0.15f, 0.12f, 0.1f});
   p.envSelects({kNone, 1, 2, 3, 1, 2, 3, 1});
+  p["Volume"] = 0.92f;
   p["Attack"] = 0.02f;
   p["Decay"] = 0.5f;
   p["Sustain"] = 0.8f;
@@ -583,7 +584,7 @@ constexpr FactoryPreset kvSpaceChatter() {
   p["Filter LFO Speed"] = 3.3f;
   p["Filter LFO Amount"] = 1.2f;
   p["Filter LFO Type Amount"] = 0.8f;
-  p["Filter KB Track"] = 0.5f;
+  p["Filter KB Track"] = 0.2f;
   p["Modulation On/Off"] = 1;
   p["Modulation Wet/Dry"] = 40;
   p["Modulation Delay"] = 320;
@@ -722,12 +723,12 @@ constexpr FactoryPreset kvWormhole() {
   p["PW LFO Speed"] = 0.2f;
   p["PW LFO Amount"] = 0.15f;
   p["Filter Cutoff"] = 900;
-  p["Filter Q"] = 0.85f;
-  p["Filter Type"] = 2;
+  p["Filter Q"] = 0.7f;
+  p["Filter Type"] = 1.5f;
   p["Filter LFO Speed"] = 0.12f;
   p["Filter LFO Amount"] = 2;
   p["Filter LFO Type Amount"] = 0.9f;
-  p["Filter KB Track"] = 0.3f;
+  p["Filter KB Track"] = 0.6f;
   p["Modulation On/Off"] = 1;
   p["Modulation Wet/Dry"] = 50;
   p["Modulation Delay"] = 3;
