@@ -41,9 +41,12 @@ inline float limitFilterState(float v) {
   return std::min(std::max(v, -kFilterStateLimit), kFilterStateLimit);
 }
 inline float filterSample(FilterState& s, float x, float f, float damping, const FilterWeights& w) {
-  s.low = limitFilterState(s.low + f * s.band);
-  s.high = x - s.low - damping * s.band;
+  // The high output takes the low integrator before its limit, which keeps that limit off
+  // the chain from one sample to the next; below the limit the two are the same.
+  const float low = s.low + f * s.band;
+  s.high = x - low - damping * s.band;
   s.band = limitFilterState(s.band + f * s.high);
+  s.low = limitFilterState(low);
   return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
 }
 

@@ -138,7 +138,7 @@ TEST_F(FilterTest, FullQWithAHarmonicOnTheCutoffStaysBoundedForAMinute) {
   constexpr float kCeiling = 1.0e4f;
   program.set(param::kFilterQ, 1.0f);
   program.set(param::kFilterCutoff, 440.0f);
-  for (float type : {1.0f, 2.0f, 2.5f}) {
+  for (float type : {1.0f, 2.0f, 3.0f}) {
     program.set(param::kFilterType, type);
     for (bool wide : {true, false}) {
       useWideInstructions(wide);
@@ -154,9 +154,9 @@ TEST_F(FilterTest, FullQWithAHarmonicOnTheCutoffStaysBoundedForAMinute) {
         ASSERT_LE(std::abs(v.filterBand), kCeiling);
       }
       // The note did run away (a stable filter stays near 1) and was stopped at the limit;
-      // the high output adds at most the input to it.
+      // the high output, the input less the integrators, overshoots it by a step at most.
       EXPECT_GT(loudest, 1000.0f) << type;
-      EXPECT_LE(loudest, kCeiling + 1.0f) << type;
+      EXPECT_LE(loudest, kCeiling * 1.01f) << type;
     }
   }
   useWideInstructions(true);
