@@ -902,20 +902,25 @@ constexpr FactoryPreset kvStars2() {
 
 // clang-format on
 
+// Each preset is a constant of its own, so that building one stays within every
+// compiler's step limit for a single constant evaluation.
+template <FactoryPreset (*kMake)()>
+constexpr FactoryPreset built = kMake();
+
 }  // namespace
 
 constexpr std::array<FactoryPreset, kFactoryPresetCount> factoryBank = {
-    defaults(),       simplePad(),        wobblyStart(),
-    octaves(),        doubleRing(),       squoawy(),
-    pwDive(),         shimmery(),         hollowRelease(),
-    extremePw(),      velocityFilter(),   clang(),
-    pwPad(),          bassyBass(),        sinisterReturner(),
-    kvChimes1(),      kvCrystalStrings(), kvGamelan1(),
-    kvGamelan2(),     kvKeyboard1(),      kvQuietRingMod(),
-    kvSpaceChatter(), kvSpaceOrgan(),     kvSpaceOrgan2(),
-    kvStrings1(),     kvStrings2(),       kvWormhole(),
-    kvBass1(),        kvBass2(),          kvSciFi1(),
-    kvStars1(),       kvStars2(),
+    built<defaults>,       built<simplePad>,        built<wobblyStart>,
+    built<octaves>,        built<doubleRing>,       built<squoawy>,
+    built<pwDive>,         built<shimmery>,         built<hollowRelease>,
+    built<extremePw>,      built<velocityFilter>,   built<clang>,
+    built<pwPad>,          built<bassyBass>,        built<sinisterReturner>,
+    built<kvChimes1>,      built<kvCrystalStrings>, built<kvGamelan1>,
+    built<kvGamelan2>,     built<kvKeyboard1>,      built<kvQuietRingMod>,
+    built<kvSpaceChatter>, built<kvSpaceOrgan>,     built<kvSpaceOrgan2>,
+    built<kvStrings1>,     built<kvStrings2>,       built<kvWormhole>,
+    built<kvBass1>,        built<kvBass2>,          built<kvSciFi1>,
+    built<kvStars1>,       built<kvStars2>,
 };
 
 namespace {
