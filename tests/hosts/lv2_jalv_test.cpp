@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +17,9 @@
 
 #include "lv2/lv2_plugin.h"
 #include "lv2/turtle_writer.h"
+#include "plugin/parameter_model.h"
+#include "plugin/tarn_additive_synth.h"
+#include "plugin/vst/aeffect.h"
 #include "tests/engine/audio_measure.h"
 #include "tests/hosts/child_process.h"
 #include "tests/hosts/jack_probe.h"
@@ -31,6 +36,11 @@ namespace {
 constexpr char kJackd[] = "/usr/bin/jackd";
 constexpr char kJalv[] = "/usr/bin/jalv";
 constexpr char kJalvGtk[] = "/usr/bin/jalv.gtk3";
+
+vst::IntPtr VSTCALLBACK quietHost(vst::AEffect*, std::int32_t opcode, std::int32_t, vst::IntPtr,
+                                  void*, float) {
+  return opcode == vst::audioMasterVersion ? 2400 : 0;
+}
 
 class Lv2Jalv : public testing::Test {
  protected:
@@ -56,13 +66,14 @@ class Lv2Jalv : public testing::Test {
             "XDG_CONFIG_HOME=" + (root_ / "config").string()};
   }
 
-  // jalv reads console commands from its standard input: a FIFO the test writes.
+  // jalv reads console commands from its standard input: a FIFO the test writes. Its
+  // output goes to a file, line-buffered so that the test can read it as it comes.
   void startConsoleJalv() {
     const fs::path fifo = root_ / "commands";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     jalv_ = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{"/bin/sh", "-c",
-                                 std::string("exec ") + kJalv + " -x -n gw-lv2 " +
+                                 std::string("exec stdbuf -oL ") + kJalv + " -x -n gw-lv2 " +
                                      gw::lv2::kPluginUri + " < " + fifo.string()},
         environment(), root_ / "jalv.log");
     // Opening for writing succeeds once jalv's shell has the FIFO open for reading.
@@ -90,14 +101,21 @@ class Lv2Jalv : public testing::Test {
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
   }
 
-  // Plays note 69 at full velocity for a second and returns the pitch of its held part.
-  double pitchOfNote69() {
+  // Plays note 69 at full velocity for a second into probe_'s recording.
+  void playNote69() {
     const double rate = probe_->rate();
     const auto second = std::llround(rate);
     std::vector<JackProbe::Note> notes = {{0, {0x90, 69, 127}}, {second, {0x80, 69, 0}}};
     EXPECT_TRUE(probe_->record("gw-lv2:midi_in", "gw-lv2:out_1", "gw-lv2:out_2", notes,
                                second + second / 4, 30.0))
         << jalv_->log();
+  }
+
+  // Plays note 69 at full velocity for a second and returns the pitch of its held part.
+  double pitchOfNote69() {
+    playNote69();
+    const double rate = probe_->rate();
+    const auto second = std::llround(rate);
     const auto& left = probe_->left();
     // From 0.6 s, well after the onset and the cycles the note takes to arrive, to the
     // note-off.
@@ -114,7 +132,7 @@ class Lv2Jalv : public testing::Test {
   int commands_ = -1;
 };
 
-TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndAPresetSetsTheControlsItHolds) {
+TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndPresetsSetTheControlsTheyHold) {
   startConsoleJalv();
   if (HasFatalFailure()) return;
   EXPECT_NEAR(pitchOfNote69(), 440.0, 0.5);
@@ -124,6 +142,49 @@ TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndAPresetSetsTheControlsItHolds) {
   command("presets");
   command("preset " + gw::lv2::presetUri(0));
   EXPECT_NEAR(pitchOfNote69(), 440.0, 0.5) << jalv_->log();
+  const std::vector<float> defaults = probe_->left();
+
+  // A second factory program: jalv shows every control at the program's value, and the
+  // note sounds different from "Defaults".
+  TarnAdditiveSynth synth(quietHost);
+  ASSERT_TRUE(synth.constructed());
+  const TarnProgramBasic* program = synth.program(1);
+  ASSERT_STRNE(program->getName(), "Defaults");
+  const std::size_t before = jalv_->log().rfind("volume = ");
+  command("preset " + gw::lv2::presetUri(1));
+  // jalv prints every control shown to users once the preset is applied, up to the last.
+  std::string log;
+  std::size_t from = before;
+  for (int tries = 0; tries < 100; ++tries) {
+    log = jalv_->log();
+    from = log.rfind("volume = ");
+    if (from != before && log.find("lfo_4_multiplier = ", from) != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_NE(from, before) << "jalv did not show the preset's values\n" << log;
+  // One "symbol = value" line per control, the first after jalv's prompt.
+  const auto valueOf = [&](const std::string& symbol) -> double {
+    const std::string key = symbol + " = ";
+    for (std::size_t at = log.find(key, from); at != std::string::npos;
+         at = log.find(key, at + 1)) {
+      if (log[at - 1] == '\n' || log[at - 1] == ' ') return std::stod(log.substr(at + key.size()));
+    }
+    ADD_FAILURE() << "jalv did not show " << symbol << "\n" << log.substr(from);
+    return 0.0;
+  };
+  for (int p = 0; p < gw::param::kCount; ++p) {
+    if (gw::isInert(p)) continue;  // hidden from users: jalv does not show them
+    const double expected = program->getValue(p);
+    EXPECT_NEAR(valueOf(gw::parameterSymbol(p)), expected, 1e-6 * (1.0 + std::fabs(expected)))
+        << gw::parameterSymbol(p) << " in " << program->getName();
+  }
+  playNote69();
+  const std::size_t second = static_cast<std::size_t>(probe_->rate());
+  double difference = 0.0;
+  for (std::size_t i = second / 2; i < second; ++i) {
+    difference = std::max(difference, std::fabs(double(defaults[i]) - probe_->left()[i]));
+  }
+  EXPECT_GT(difference, 0.05) << program->getName() << " sounds as \"Defaults\" does";
 }
 
 // The top-level window of that name, searched depth-first from root; 0 for none.
