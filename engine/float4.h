@@ -6,7 +6,9 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace gw {
 
@@ -127,6 +129,22 @@ inline Float4 broadcast(Float4 a) {
   return Float4(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(kLane, kLane, kLane, kLane)));
 }
 
+// Rows to columns: afterwards a holds the old lane 0 of a, b, c, d, and so on.
+inline void transpose(Float4& a, Float4& b, Float4& c, Float4& d) {
+  _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);
+}
+
+// Four vectors as the columns of a 4 × 4 matrix: lane v of a, b, c, d goes to
+// first[v × stride + 0..3] (16-byte aligned).
+inline void storeColumns(Float4 a, Float4 b, Float4 c, Float4 d, float* first,
+                         std::ptrdiff_t stride) {
+  transpose(a, b, c, d);
+  a.store(first);
+  b.store(first + stride);
+  c.store(first + 2 * stride);
+  d.store(first + 3 * stride);
+}
+
 // (l0 + l2) + (l1 + l3).
 inline float sumLanes(Float4 a) {
   const __m128 pairs = _mm_add_ps(a.v, _mm_movehl_ps(a.v, a.v));
@@ -151,6 +169,15 @@ inline float max(float a, float b) {
 }
 inline float trunc(float x) {
   return std::trunc(x);
+}
+
+// x in every lane of T (float, Float4 or Float8), for templates over the lane width.
+template <class T>
+__attribute__((always_inline)) inline T splatAs(float x) {
+  if constexpr (std::is_same_v<T, float>)
+    return x;
+  else
+    return T::splat(x);
 }
 
 }  // namespace gw

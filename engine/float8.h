@@ -26,6 +26,9 @@ struct alignas(32) Float8 {
   static Float8 splat(float x) { return Float8(_mm256_set1_ps(x)); }
   // One float from memory into all lanes, without a shuffle.
   static Float8 broadcast(const float* p) { return Float8(_mm256_broadcast_ss(p)); }
+  // p must be 32-byte aligned.
+  static Float8 load(const float* p) { return Float8(_mm256_load_ps(p)); }
+  void store(float* p) const { _mm256_store_ps(p, v); }
   static Float8 halves(Float4 low, Float4 high) {
     return Float8(_mm256_insertf128_ps(_mm256_castps128_ps256(low.v), high.v, 1));
   }
@@ -43,6 +46,9 @@ inline Float8 operator-(Float8 a, Float8 b) {
 inline Float8 operator*(Float8 a, Float8 b) {
   return Float8(_mm256_mul_ps(a.v, b.v));
 }
+inline Float8 operator/(Float8 a, Float8 b) {
+  return Float8(_mm256_div_ps(a.v, b.v));
+}
 inline Float8 operator-(Float8 a) {
   return Float8(_mm256_xor_ps(a.v, _mm256_set1_ps(-0.0f)));
 }
@@ -56,8 +62,17 @@ inline Float8 operator-(Float8 a, float b) {
 inline Float8 operator*(Float8 a, float b) {
   return a * Float8::splat(b);
 }
+inline Float8 operator+(float a, Float8 b) {
+  return Float8::splat(a) + b;
+}
 inline Float8 operator-(float a, Float8 b) {
   return Float8::splat(a) - b;
+}
+inline Float8 operator*(float a, Float8 b) {
+  return Float8::splat(a) * b;
+}
+inline Float8& operator+=(Float8& a, Float8 b) {
+  return a = a + b;
 }
 
 // Same NaN rule as Float4's: the second operand wins.
@@ -71,6 +86,27 @@ inline Float8 max(Float8 a, Float8 b) {
 // Toward zero; valid for |x| < 2^31, as Float4's.
 inline Float8 trunc(Float8 x) {
   return Float8(_mm256_cvtepi32_ps(_mm256_cvttps_epi32(x.v)));
+}
+
+// All-ones lanes where true, as Float4's comparisons (ordered, non-signalling).
+inline Float8 cmpGt(Float8 a, Float8 b) {
+  return Float8(_mm256_cmp_ps(a.v, b.v, _CMP_GT_OQ));
+}
+inline Float8 cmpEq(Float8 a, Float8 b) {
+  return Float8(_mm256_cmp_ps(a.v, b.v, _CMP_EQ_OQ));
+}
+inline Float8 operator|(Float8 a, Float8 b) {
+  return Float8(_mm256_or_ps(a.v, b.v));
+}
+inline Float8 select(Float8 mask, Float8 ifTrue, Float8 ifFalse) {
+  return Float8(_mm256_blendv_ps(ifFalse.v, ifTrue.v, mask.v));
+}
+
+// Float4's storeColumns for eight rows: lane v goes to first[v × stride + 0..3].
+inline void storeColumns(Float8 a, Float8 b, Float8 c, Float8 d, float* first,
+                         std::ptrdiff_t stride) {
+  storeColumns(a.low(), b.low(), c.low(), d.low(), first, stride);
+  storeColumns(a.high(), b.high(), c.high(), d.high(), first + 4 * stride, stride);
 }
 
 }  // namespace gw

@@ -1,8 +1,9 @@
-// The AVX build of the voice loop: the sixteen harmonics' sines eight lanes at a time.
-// Lane by lane the same operations in the same order as the SSE2 build, so both give
-// identical samples. Only the functions marked target("avx") here touch eight lanes.
+// The AVX build of the voice loop: eight voices side by side, and each voice's sixteen
+// harmonics' sines eight lanes at a time. Lane by lane the same operations in the same
+// order as the SSE2 build, so both give identical samples. Only the functions marked
+// target("avx") here touch eight lanes.
 #include "engine/float8.h"
-#include "engine/voice_loop.h"
+#include "engine/voice_lanes.h"
 
 namespace gw {
 
@@ -63,50 +64,40 @@ GW_AVX float harmonicSum8(const float* warped, const float* envGains, const Wide
   return sumLanes(sum);
 }
 
-// oscillatorPass with the eight-lane sum.
-template <int kGroups>
-GW_AVX void oscillatorPass8(const WideHarmonics& w, RunBuffers& r, std::uint32_t n) {
-  for (std::uint32_t i = 0; i < n; ++i)
-    r.x[i] = harmonicSum8<kGroups>(r.warped + i, r.envGains + 4 * i, w);
-}
+// The AVX oscillator: one voice's sixteen harmonics eight lanes at a time; a group of
+// fewer than two uses the SSE2 arithmetic, encoded for AVX.
+struct AvxOscillator {
+  const VoiceBlock& b;
+  WideHarmonics w;
+  Float4 numbers[4];
+
+  // Not inlined: a call per voice and run, from the lane template that cannot inline it.
+  template <int kGroups>
+  __attribute__((target("avx"))) void run(LaneRuns<Float8>& r, int voice, std::uint32_t n) const {
+    constexpr int kL = kLanes<Float8>;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      float x = 0.0f;
+      if constexpr (kGroups >= 2)
+        x = harmonicSum8<kGroups>(r.warped + i * kL + voice, r.gainsOf(voice, i), w);
+      else if constexpr (kGroups == 1)
+        x = harmonicSum<1>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
+                           Float4::load(r.gainsOf(voice, i)));
+      r.x[i * kL + voice] = x;
+    }
+  }
+};
 
 #undef GW_AVX
 
 }  // namespace
 
-__attribute__((target("avx"))) void renderSamplesAvx(EnvelopeLanes& env, VoiceState& st,
-                                                     const Voice& v, const VoiceBlock& b,
-                                                     float* out, std::uint32_t frames) {
-  VoiceLoop loop(env, st, v, b);
-  const WideHarmonics w = wideHarmonics(b);
-  std::uint32_t n = std::min(kPass, frames);
-  loop.modulateRun(loop.runs[0], n);
-  for (std::uint32_t done = 0, k = 0; n > 0; k ^= 1) {
-    RunBuffers& now = loop.runs[k];
-    switch (b.groups) {
-      case 0:
-        oscillatorPass<0>(loop, now, n);
-        break;
-      case 1:
-        oscillatorPass<1>(loop, now, n);
-        break;
-      case 2:
-        oscillatorPass8<2>(w, now, n);
-        break;
-      case 3:
-        oscillatorPass8<3>(w, now, n);
-        break;
-      default:
-        oscillatorPass8<4>(w, now, n);
-        break;
-    }
-    const std::uint32_t ahead = std::min(kPass, frames - done - n);
-    loop.filterAndModulate(now, out + done, n, loop.runs[k ^ 1], ahead);
-    done += n;
-    n = ahead;
-  }
-  env = loop.e;
-  st = loop.s;
+__attribute__((target("avx"))) void renderVoicesAvx(Voice* voices, int count, const VoiceBlock& b,
+                                                    float* out, std::uint32_t frames) {
+  AvxOscillator oscillator{b, wideHarmonics(b), {}};
+  for (int g = 0; g < 4; ++g) oscillator.numbers[g] = harmonicNumbers(g);
+  constexpr int kL = kLanes<Float8>;
+  for (int first = 0; first < count; first += kL)
+    renderGroup<Float8>(voices + first, std::min(kL, count - first), b, out, frames, oscillator);
 }
 
 }  // namespace gw
