@@ -5,6 +5,8 @@
 
 #include <immintrin.h>
 
+#include <cstdint>
+
 #include "engine/float4.h"
 
 // GCC and clang spell "compile this region for AVX" differently.
@@ -29,6 +31,10 @@ struct alignas(32) Float8 {
   // p must be 32-byte aligned.
   static Float8 load(const float* p) { return Float8(_mm256_load_ps(p)); }
   void store(float* p) const { _mm256_store_ps(p, v); }
+  // Four floats from memory into both halves.
+  static Float8 broadcast4(const float* p) {
+    return Float8(_mm256_broadcast_ps(reinterpret_cast<const __m128*>(p)));
+  }
   static Float8 halves(Float4 low, Float4 high) {
     return Float8(_mm256_insertf128_ps(_mm256_castps128_ps256(low.v), high.v, 1));
   }
@@ -73,6 +79,20 @@ inline Float8 operator*(float a, Float8 b) {
 }
 inline Float8& operator+=(Float8& a, Float8 b) {
   return a = a + b;
+}
+
+// Eight 32-bit lane indices for pickLanes.
+struct alignas(32) Lanes8 {
+  __m256i v;
+  // p must be 32-byte aligned.
+  static Lanes8 load(const std::int32_t* p) {
+    return Lanes8{_mm256_load_si256(reinterpret_cast<const __m256i*>(p))};
+  }
+};
+
+// Lane i of the result is lane index[i] (0..3) of the same half of table.
+inline Float8 pickLanes(Float8 table, Lanes8 index) {
+  return Float8(_mm256_permutevar_ps(table.v, index.v));
 }
 
 // Same NaN rule as Float4's: the second operand wins.

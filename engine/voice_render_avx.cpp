@@ -2,6 +2,8 @@
 // harmonics' sines eight lanes at a time. Lane by lane the same operations in the same
 // order as the SSE2 build, so both give identical samples. Only the functions marked
 // target("avx") here touch eight lanes.
+#include <cstdint>
+
 #include "engine/float8.h"
 #include "engine/voice_lanes.h"
 
@@ -25,28 +27,43 @@ GW_AVX Float8 fastSine8(Float8 a) {
 }
 
 // Groups 0 and 1 in one eight-lane half, 2 and 3 in the other; harmonicSum's lane-wise
-// group order ((g0 + g1) + g2) + g3 and its lane sum are kept.
+// group order ((g0 + g1) + g2) + g3 and its lane sum are kept. Each harmonic's gain is its
+// source's gain picked by lane times its level: harmonicSum's sum of four products has
+// that one non-zero term, so both give the same value (a zero gain may differ in sign,
+// which no sum or product of non-zero values can show).
 struct WideHarmonics {
   Float8 numbers[2];
-  Float8 gains[2][4];
+  Float8 levels[2];
+  Lanes8 sources[2];
 };
 
 GW_AVX WideHarmonics wideHarmonics(const VoiceBlock& b) {
   WideHarmonics w{{Float8::halves(harmonicNumbers(0), harmonicNumbers(1)),
                    Float8::halves(harmonicNumbers(2), harmonicNumbers(3))},
+                  {},
                   {}};
-  for (int p = 0; p < 2; ++p)
-    for (int j = 0; j < 4; ++j)
-      w.gains[p][j] = Float8::halves(b.gains[2 * p][j], b.gains[2 * p + 1][j]);
+  for (int p = 0; p < 2; ++p) {
+    alignas(32) float level[8] = {};
+    alignas(32) std::int32_t source[8] = {};
+    for (int lane = 0; lane < 8; ++lane) {
+      const int g = 2 * p + lane / 4;
+      for (int j = 0; j < 4; ++j) {
+        const float l = b.gains[g][j].lane(lane % 4);
+        if (l != 0.0f) {
+          level[lane] = l;
+          source[lane] = j;
+        }
+      }
+    }
+    w.levels[p] = Float8::load(level);
+    w.sources[p] = Lanes8::load(source);
+  }
   return w;
 }
 
-// Two groups' terms: each harmonic's gain (the one non-zero source product) times its sine.
+// Two groups' terms: each harmonic's gain times its sine.
 GW_AVX Float8 wideTerm(Float8 x, const float* envGains, const WideHarmonics& w, int p) {
-  const Float8 gain = Float8::broadcast(envGains) * w.gains[p][0] +
-                      Float8::broadcast(envGains + 1) * w.gains[p][1] +
-                      Float8::broadcast(envGains + 2) * w.gains[p][2] +
-                      Float8::broadcast(envGains + 3) * w.gains[p][3];
+  const Float8 gain = pickLanes(Float8::broadcast4(envGains), w.sources[p]) * w.levels[p];
   return gain * fastSine8(w.numbers[p] * x);
 }
 
