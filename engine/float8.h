@@ -81,6 +81,12 @@ inline Float8& operator+=(Float8& a, Float8 b) {
   return a = a + b;
 }
 
+// Lanes k0..k3 of each half, in both halves.
+template <int k0, int k1, int k2, int k3>
+inline Float8 swizzle(Float8 a) {
+  return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k3, k2, k1, k0)));
+}
+
 // Eight 32-bit lane indices for pickLanes.
 struct alignas(32) Lanes8 {
   __m256i v;
@@ -118,8 +124,9 @@ inline Float8 cmpEq(Float8 a, Float8 b) {
 inline Float8 operator|(Float8 a, Float8 b) {
   return Float8(_mm256_or_ps(a.v, b.v));
 }
+// Bitwise, as Float4's: GCC turns a blend on a compare into one branch per lane.
 inline Float8 select(Float8 mask, Float8 ifTrue, Float8 ifFalse) {
-  return Float8(_mm256_blendv_ps(ifFalse.v, ifTrue.v, mask.v));
+  return Float8(_mm256_or_ps(_mm256_and_ps(mask.v, ifTrue.v), _mm256_andnot_ps(mask.v, ifFalse.v)));
 }
 
 // Float4's storeColumns for eight rows: lane v goes to first[v × stride + 0..3].

@@ -194,22 +194,22 @@ GW_LANES_INLINE void filterRun(LaneState<V>& state, const LaneBlock<V>& b, LaneR
   }
 }
 
-// oscillator.run<G>(runs, v, n) fills runs.x of voice v for n samples, summing G groups of
-// four harmonics; the block's group count picks G once per voice and run.
+// oscillator.run<G>(runs, count, n) fills runs.x of the group's count voices for n
+// samples, summing G groups of four harmonics; the block's group count picks G once per run.
 template <class Oscillator, class Runs>
-GW_LANES_INLINE void oscillate(const Oscillator& oscillator, int groups, Runs& runs, int voice,
+GW_LANES_INLINE void oscillate(const Oscillator& oscillator, int groups, Runs& runs, int count,
                                std::uint32_t n) {
   switch (groups) {
     case 0:
-      return oscillator.template run<0>(runs, voice, n);
+      return oscillator.template run<0>(runs, count, n);
     case 1:
-      return oscillator.template run<1>(runs, voice, n);
+      return oscillator.template run<1>(runs, count, n);
     case 2:
-      return oscillator.template run<2>(runs, voice, n);
+      return oscillator.template run<2>(runs, count, n);
     case 3:
-      return oscillator.template run<3>(runs, voice, n);
+      return oscillator.template run<3>(runs, count, n);
     default:
-      return oscillator.template run<4>(runs, voice, n);
+      return oscillator.template run<4>(runs, count, n);
   }
 }
 
@@ -253,7 +253,7 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
     for (std::uint32_t at = 0; at < length;) {
       const std::uint32_t n = std::min(LaneRuns<V>::kLength, length - at);
       modulateRun(s, b, runs, n);
-      for (int v = 0; v < count; ++v) oscillate(oscillator, block.groups, runs, v, n);
+      oscillate(oscillator, block.groups, runs, count, n);
       filterRun(s, b, runs, count, out + done + at, n);
       at += n;
     }

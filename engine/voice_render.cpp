@@ -59,14 +59,16 @@ struct Sse2Oscillator {
   }
 
   template <int kGroups>
-  void run(LaneRuns<Float4>& r, int voice, std::uint32_t n) const {
+  void run(LaneRuns<Float4>& r, int count, std::uint32_t n) const {
     constexpr int kL = kLanes<Float4>;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      float x = 0.0f;
-      if constexpr (kGroups > 0)
-        x = harmonicSum<kGroups>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
-                                 Float4::load(r.gainsOf(voice, i)));
-      r.x[i * kL + voice] = x;
+    for (int voice = 0; voice < count; ++voice) {
+      for (std::uint32_t i = 0; i < n; ++i) {
+        float x = 0.0f;
+        if constexpr (kGroups > 0)
+          x = harmonicSum<kGroups>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
+                                   Float4::load(r.gainsOf(voice, i)));
+        r.x[i * kL + voice] = x;
+      }
     }
   }
 };

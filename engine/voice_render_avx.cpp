@@ -1,5 +1,5 @@
-// The AVX build of the voice loop: eight voices side by side, and each voice's sixteen
-// harmonics' sines eight lanes at a time. Lane by lane the same operations in the same
+// The AVX build of the voice loop: eight voices side by side, and the sixteen harmonics'
+// sines of two voices eight lanes at a time. Lane by lane the same operations in the same
 // order as the SSE2 build, so both give identical samples. Only the functions marked
 // target("avx") here touch eight lanes.
 #include <cstdint>
@@ -26,27 +26,24 @@ GW_AVX Float8 fastSine8(Float8 a) {
   return p * b;
 }
 
-// Groups 0 and 1 in one eight-lane half, 2 and 3 in the other; harmonicSum's lane-wise
-// group order ((g0 + g1) + g2) + g3 and its lane sum are kept. Each harmonic's gain is its
-// source's gain picked by lane times its level: harmonicSum's sum of four products has
-// that one non-zero term, so both give the same value (a zero gain may differ in sign,
-// which no sum or product of non-zero values can show).
-struct WideHarmonics {
-  Float8 numbers[2];
-  Float8 levels[2];
-  Lanes8 sources[2];
+// Two voices side by side, one in each half of the eight lanes, one group of four
+// harmonics per vector: per half the same operations in the same order as harmonicSum
+// (groups added lane-wise in order, then (l0 + l2) + (l1 + l3)). Each harmonic's gain is
+// its source's gain picked by lane times its level: harmonicSum's sum of four products
+// has that one non-zero term, so both give the same value (a zero gain may differ in
+// sign, which no sum or product of non-zero values can show).
+struct PairHarmonics {
+  Float8 numbers[4];
+  Float8 levels[4];
+  Lanes8 sources[4];
 };
 
-GW_AVX WideHarmonics wideHarmonics(const VoiceBlock& b) {
-  WideHarmonics w{{Float8::halves(harmonicNumbers(0), harmonicNumbers(1)),
-                   Float8::halves(harmonicNumbers(2), harmonicNumbers(3))},
-                  {},
-                  {}};
-  for (int p = 0; p < 2; ++p) {
+GW_AVX PairHarmonics pairHarmonics(const VoiceBlock& b) {
+  PairHarmonics h;
+  for (int g = 0; g < 4; ++g) {
     alignas(32) float level[8] = {};
     alignas(32) std::int32_t source[8] = {};
     for (int lane = 0; lane < 8; ++lane) {
-      const int g = 2 * p + lane / 4;
       for (int j = 0; j < 4; ++j) {
         const float l = b.gains[g][j].lane(lane % 4);
         if (l != 0.0f) {
@@ -55,51 +52,49 @@ GW_AVX WideHarmonics wideHarmonics(const VoiceBlock& b) {
         }
       }
     }
-    w.levels[p] = Float8::load(level);
-    w.sources[p] = Lanes8::load(source);
+    h.numbers[g] = Float8::halves(harmonicNumbers(g), harmonicNumbers(g));
+    h.levels[g] = Float8::load(level);
+    h.sources[g] = Lanes8::load(source);
   }
-  return w;
+  return h;
 }
 
-// Two groups' terms: each harmonic's gain times its sine.
-GW_AVX Float8 wideTerm(Float8 x, const float* envGains, const WideHarmonics& w, int p) {
-  const Float8 gain = pickLanes(Float8::broadcast4(envGains), w.sources[p]) * w.levels[p];
-  return gain * fastSine8(w.numbers[p] * x);
+// Group g's terms of both voices: each harmonic's gain times its sine.
+GW_AVX Float8 pairTerm(Float8 x, Float8 envGains, const PairHarmonics& h, int g) {
+  const Float8 gain = pickLanes(envGains, h.sources[g]) * h.levels[g];
+  return gain * fastSine8(h.numbers[g] * x);
 }
 
-template <int kGroups>
-GW_AVX float harmonicSum8(const float* warped, const float* envGains, const WideHarmonics& w) {
-  static_assert(kGroups >= 2 && kGroups <= 4);
-  const Float8 x = Float8::broadcast(warped);
-  const Float8 first = wideTerm(x, envGains, w, 0);
-  Float4 sum = first.low() + first.high();
-  if constexpr (kGroups > 2) {
-    const Float8 second = wideTerm(x, envGains, w, 1);
-    sum = sum + second.low();
-    if constexpr (kGroups > 3) sum = sum + second.high();
-  }
-  return sumLanes(sum);
-}
-
-// The AVX oscillator: one voice's sixteen harmonics eight lanes at a time; a group of
-// fewer than two uses the SSE2 arithmetic, encoded for AVX.
+// The AVX oscillator: the sixteen harmonics of two voices at a time.
 struct AvxOscillator {
-  const VoiceBlock& b;
-  WideHarmonics w;
-  Float4 numbers[4];
+  PairHarmonics h;
 
-  // Not inlined: a call per voice and run, from the lane template that cannot inline it.
+  // Not inlined: a call per group and run, from the lane template that cannot inline it.
+  // An odd voice out is paired with itself.
   template <int kGroups>
-  __attribute__((target("avx"))) void run(LaneRuns<Float8>& r, int voice, std::uint32_t n) const {
+  __attribute__((target("avx"))) void run(LaneRuns<Float8>& r, int count, std::uint32_t n) const {
     constexpr int kL = kLanes<Float8>;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      float x = 0.0f;
-      if constexpr (kGroups >= 2)
-        x = harmonicSum8<kGroups>(r.warped + i * kL + voice, r.gainsOf(voice, i), w);
-      else if constexpr (kGroups == 1)
-        x = harmonicSum<1>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
-                           Float4::load(r.gainsOf(voice, i)));
-      r.x[i * kL + voice] = x;
+    for (int a = 0; a < count; a += 2) {
+      const int b = std::min(a + 1, count - 1);
+      for (std::uint32_t i = 0; i < n; ++i) {
+        float xa = 0.0f, xb = 0.0f;
+        if constexpr (kGroups > 0) {
+          const Float8 x = Float8::halves(Float4::splat(r.warped[i * kL + a]),
+                                          Float4::splat(r.warped[i * kL + b]));
+          const Float8 gains =
+              Float8::halves(Float4::load(r.gainsOf(a, i)), Float4::load(r.gainsOf(b, i)));
+          Float8 sum = pairTerm(x, gains, h, 0);
+          if constexpr (kGroups > 1) sum = sum + pairTerm(x, gains, h, 1);
+          if constexpr (kGroups > 2) sum = sum + pairTerm(x, gains, h, 2);
+          if constexpr (kGroups > 3) sum = sum + pairTerm(x, gains, h, 3);
+          const Float8 pairs = sum + swizzle<2, 3, 2, 3>(sum);
+          const Float8 total = pairs + swizzle<1, 1, 1, 1>(pairs);
+          xa = total.low().lane0();
+          xb = total.high().lane0();
+        }
+        r.x[i * kL + a] = xa;
+        r.x[i * kL + b] = xb;
+      }
     }
   }
 };
@@ -110,8 +105,7 @@ struct AvxOscillator {
 
 __attribute__((target("avx"))) void renderVoicesAvx(Voice* voices, int count, const VoiceBlock& b,
                                                     float* out, std::uint32_t frames) {
-  AvxOscillator oscillator{b, wideHarmonics(b), {}};
-  for (int g = 0; g < 4; ++g) oscillator.numbers[g] = harmonicNumbers(g);
+  const AvxOscillator oscillator{pairHarmonics(b)};
   constexpr int kL = kLanes<Float8>;
   for (int first = 0; first < count; first += kL)
     renderGroup<Float8>(voices + first, std::min(kL, count - first), b, out, frames, oscillator);
