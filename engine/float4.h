@@ -115,6 +115,11 @@ inline Float4 select(Float4 mask, Float4 ifTrue, Float4 ifFalse) {
   return Float4(_mm_or_ps(_mm_and_ps(mask.v, ifTrue.v), _mm_andnot_ps(mask.v, ifFalse.v)));
 }
 
+// True when any lane is not zero (NaN counts as not zero).
+inline bool anyNonZero(Float4 a) {
+  return _mm_movemask_ps(_mm_cmpneq_ps(a.v, _mm_setzero_ps())) != 0;
+}
+
 // Lane 0 of a replaced by x (or by lane 0 of b), the other lanes kept.
 inline Float4 withLane0(Float4 a, float x) {
   return Float4(_mm_move_ss(a.v, _mm_set_ss(x)));

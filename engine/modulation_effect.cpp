@@ -14,6 +14,19 @@ float clampFinite(float x, float lo, float hi) {
   if (!(x >= lo)) return lo;
   return x > hi ? hi : x;
 }
+
+// The LFO phase at the start of a chunk, including the chunk's own length.
+float advancePhase(float phase, int chunk, float rateInc) {
+  phase = phase + chunk * rateInc;
+  phase -= std::trunc(phase);
+  return phase >= 0.0f ? phase : 0.0f;
+}
+
+bool allZero(const float* x, int frames) {
+  for (int f = 0; f < frames; ++f)
+    if (x[f] != 0.0f) return false;
+  return true;
+}
 }  // namespace
 
 ModulationSetup ModulationEffect::setup(ParamView p, float sr) {
@@ -52,6 +65,24 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   const ModulationSetup s = setup(p, sr);
   std::int32_t write = writeIndex_;
   while (write >= s.length) write -= s.length;
+  if (s.length != quietLength_) {
+    quietLength_ = s.length;
+    quietFrames_ = 0;
+  }
+  lastBlockIdle_ = quietFor(s.length) && allZero(left, frames);
+  if (lastBlockIdle_) {
+    // Every read would give zero and every write store zero: only the phase and the write
+    // index move, exactly as below. The input zeros are already the output.
+    float phase = phase_;
+    for (int start = 0; start < frames; start += kChunk)
+      phase = advancePhase(phase, std::min(kChunk, frames - start), s.rateInc);
+    phase_ = phase;
+    writeIndex_ = static_cast<std::int32_t>((static_cast<std::int64_t>(write) + frames) % s.length);
+    quietFrames_ = static_cast<std::int32_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(quietFrames_) + frames, kLineFrames));
+    std::fill(right, right + frames, 0.0f);
+    return;
+  }
   float writePos = static_cast<float>(write);
   const Float4 length = Float4::splat(static_cast<float>(s.length));
   const Float4 center = Float4::splat(s.center);
@@ -65,9 +96,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
 
   for (int start = 0; start < frames; start += kChunk) {
     const int chunk = std::min(kChunk, frames - start);
-    phase = phase + chunk * s.rateInc;
-    phase -= std::trunc(phase);
-    if (!(phase >= 0.0f)) phase = 0.0f;
+    phase = advancePhase(phase, chunk, s.rateInc);
     // Re-seeding from the exact phase every chunk keeps the recursive LFO from drifting.
     Float4 sin = fastSine(s.offsets + phase);
     Float4 cos = fastSine((0.25f + s.offsets) + phase);
@@ -91,7 +120,14 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
         b[lane] = reinterpret_cast<const float*>(&line[i1])[lane];
       }
       const Float4 y = Float4::load(a) * (one - frac) + Float4::load(b) * frac;
-      line[write] = fb * y + Float4::splat(x);
+      const Float4 written = fb * y + Float4::splat(x);
+      line[write] = written;
+      if (anyNonZero(written)) {
+        quietFrames_ = 0;
+        lineZero_ = false;
+      } else if (quietFrames_ < kLineFrames) {
+        ++quietFrames_;
+      }
       left[f] = s.gainLeft * sumLanes(y * s.maskLeft) + s.dry * x;
       right[f] = s.gainRight * sumLanes(y * s.maskRight) + s.dry * x;
       if (++write == s.length) write = 0;
@@ -107,6 +143,8 @@ void ModulationEffect::reset() {
   line_.fill(Float4());
   writeIndex_ = 0;
   phase_ = 0.0f;
+  lineZero_ = true;
+  quietFrames_ = 0;
 }
 
 }  // namespace gw
