@@ -25,6 +25,8 @@ struct alignas(16) Float4 {
   // p must be 16-byte aligned.
   static Float4 load(const float* p) { return Float4(_mm_load_ps(p)); }
   void store(float* p) const { _mm_store_ps(p, v); }
+  static Float4 loadUnaligned(const float* p) { return Float4(_mm_loadu_ps(p)); }
+  void storeUnaligned(float* p) const { _mm_storeu_ps(p, v); }
 
   float lane0() const { return _mm_cvtss_f32(v); }
   float lane(int i) const {
@@ -91,8 +93,45 @@ inline Float4 max(Float4 a, Float4 b) {
 inline Float4 trunc(Float4 x) {
   return Float4(_mm_cvtepi32_ps(_mm_cvttps_epi32(x.v)));
 }
-inline void truncToInt(Float4 x, std::int32_t* out4) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out4), _mm_cvttps_epi32(x.v));
+
+// Four signed 32-bit lanes, for indices computed four at a time.
+struct alignas(16) Int4 {
+  __m128i v;
+
+  static Int4 splat(std::int32_t x) { return Int4{_mm_set1_epi32(x)}; }
+  static Int4 make(std::int32_t l0, std::int32_t l1, std::int32_t l2, std::int32_t l3) {
+    return Int4{_mm_setr_epi32(l0, l1, l2, l3)};
+  }
+  // p must be 16-byte aligned.
+  void store(std::int32_t* p) const { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
+};
+
+// Toward zero; the integer lanes of trunc.
+inline Int4 truncToInt(Float4 x) {
+  return Int4{_mm_cvttps_epi32(x.v)};
+}
+inline Int4 operator+(Int4 a, Int4 b) {
+  return Int4{_mm_add_epi32(a.v, b.v)};
+}
+inline Int4 operator-(Int4 a, Int4 b) {
+  return Int4{_mm_sub_epi32(a.v, b.v)};
+}
+inline Int4 operator&(Int4 a, Int4 b) {
+  return Int4{_mm_and_si128(a.v, b.v)};
+}
+// a in the lanes where mask is all zeros, 0 where it is all ones.
+inline Int4 unlessMask(Int4 mask, Int4 a) {
+  return Int4{_mm_andnot_si128(mask.v, a.v)};
+}
+inline Int4 cmpGt(Int4 a, Int4 b) {
+  return Int4{_mm_cmpgt_epi32(a.v, b.v)};
+}
+inline Int4 cmpEq(Int4 a, Int4 b) {
+  return Int4{_mm_cmpeq_epi32(a.v, b.v)};
+}
+template <int kBits>
+inline Int4 shiftLeft(Int4 a) {
+  return Int4{_mm_slli_epi32(a.v, kBits)};
 }
 
 // Comparisons give all-ones lanes where true, for select and the bitwise operators.
