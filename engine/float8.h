@@ -8,14 +8,9 @@
 #include <cstdint>
 
 #include "engine/float4.h"
+#include "engine/target_region.h"
 
-// GCC and clang spell "compile this region for AVX" differently.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx")
-#endif
+GW_TARGET_REGION_BEGIN("avx")
 
 namespace gw {
 
@@ -87,6 +82,11 @@ inline Float8 swizzle(Float8 a) {
   return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k3, k2, k1, k0)));
 }
 
+// a × b + c with a single rounding; only for functions compiled for FMA.
+__attribute__((target("avx2,fma"))) inline Float8 fusedMulAdd(Float8 a, Float8 b, Float8 c) {
+  return Float8(_mm256_fmadd_ps(a.v, b.v, c.v));
+}
+
 // Eight 32-bit lane indices for pickLanes.
 struct alignas(32) Lanes8 {
   __m256i v;
@@ -138,8 +138,4 @@ inline void storeColumns(Float8 a, Float8 b, Float8 c, Float8 d, float* first,
 
 }  // namespace gw
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+GW_TARGET_REGION_END

@@ -266,11 +266,14 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
   storeLanes(s, voices, count);
 }
 
-// The AVX build's voices, eight to a group, in its own file so that only it is compiled
-// for AVX.
+// The eight-lane builds' voices, eight to a group, each in its own file so that only it is
+// compiled for its instruction set.
 __attribute__((target("avx"))) void renderVoicesAvx(Voice* voices, int count,
                                                     const VoiceBlock& block, float* out,
                                                     std::uint32_t frames);
+__attribute__((target("avx2,fma"))) void renderVoicesAvx2Fma(Voice* voices, int count,
+                                                             const VoiceBlock& block, float* out,
+                                                             std::uint32_t frames);
 
 }  // namespace gw
 

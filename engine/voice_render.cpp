@@ -82,9 +82,7 @@ void renderVoicesSse2(Voice* voices, int count, const VoiceBlock& b, float* out,
     renderGroup<Float4>(voices + first, std::min(kL, count - first), b, out, frames, oscillator);
 }
 
-using RenderFn = void (*)(Voice*, int, const VoiceBlock&, float*, std::uint32_t);
-
-std::atomic<bool> gUseAvx{wideInstructionsUsable(processorFeatures())};
+std::atomic<InstructionSet> gInstructions{usableInstructions(processorFeatures())};
 
 }  // namespace
 
@@ -93,6 +91,7 @@ ProcessorFeatures processorFeatures() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
   if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return f;
   f.avx = (ecx & (1u << 28)) != 0;
+  f.fma = (ecx & (1u << 12)) != 0;
   f.osxsave = (ecx & (1u << 27)) != 0;
   if (f.osxsave) {
     // XGETBV with ECX = 0; spelled out so that no XSAVE compiler option is needed.
@@ -100,25 +99,34 @@ ProcessorFeatures processorFeatures() {
     __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
     f.xcr0 = (static_cast<std::uint64_t>(high) << 32) | low;
   }
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0) f.avx2 = (ebx & (1u << 5)) != 0;
   return f;
 }
 
-bool wideInstructionsUsable(const ProcessorFeatures& f) {
+InstructionSet usableInstructions(const ProcessorFeatures& f) {
   constexpr std::uint64_t kSseAndAvxState = 0x6;
-  return f.avx && f.osxsave && (f.xcr0 & kSseAndAvxState) == kSseAndAvxState;
+  if (!(f.avx && f.osxsave && (f.xcr0 & kSseAndAvxState) == kSseAndAvxState))
+    return InstructionSet::kSse2;
+  return f.avx2 && f.fma ? InstructionSet::kAvx2Fma : InstructionSet::kAvx;
 }
 
-bool useWideInstructions(bool wanted) {
-  const bool use = wanted && wideInstructionsUsable(processorFeatures());
-  gUseAvx.store(use, std::memory_order_relaxed);
+InstructionSet useInstructions(InstructionSet limit) {
+  const InstructionSet use = std::min(limit, usableInstructions(processorFeatures()));
+  gInstructions.store(use, std::memory_order_relaxed);
   return use;
 }
 
 void renderVoices(Voice* voices, int count, const VoiceBlock& b, float* out, int frames) {
   if (frames <= 0 || count <= 0) return;
-  const RenderFn render =
-      gUseAvx.load(std::memory_order_relaxed) ? renderVoicesAvx : renderVoicesSse2;
-  render(voices, count, b, out, static_cast<std::uint32_t>(frames));
+  const auto n = static_cast<std::uint32_t>(frames);
+  switch (gInstructions.load(std::memory_order_relaxed)) {
+    case InstructionSet::kAvx2Fma:
+      return renderVoicesAvx2Fma(voices, count, b, out, n);
+    case InstructionSet::kAvx:
+      return renderVoicesAvx(voices, count, b, out, n);
+    default:
+      return renderVoicesSse2(voices, count, b, out, n);
+  }
 }
 
 }  // namespace gw
