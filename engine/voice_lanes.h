@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "engine/filter.h"
 #include "engine/float4.h"
@@ -222,6 +223,8 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
   const LaneBlock<V> b(block);
   LaneState<V> s = loadLanes<V>(voices, count, block);
   LaneRuns<V> runs;
+  // Lanes past count are filtered but never heard; zeros keep them quiet and defined.
+  if (count < kL) std::fill(std::begin(runs.x), std::end(runs.x), 0.0f);
   for (std::uint32_t done = 0; done < frames;) {
     // Sub-blocks end where any voice's segment ends, so the sample loop needs no stage
     // test; a voice's own segments still change at exactly their sample.
