@@ -2,7 +2,7 @@
 // continuous type (Thru, Low, Band, High, Thru again).
 #pragma once
 
-#include <algorithm>
+#include <cmath>
 
 #include "engine/param_view.h"
 #include "engine/voice.h"
@@ -37,8 +37,12 @@ struct FilterState {
 // integrators are held within this limit, 80 dB above full scale: a stable sound never gets
 // near it, so below it the filter is exactly the plain state-variable filter.
 constexpr float kFilterStateLimit = 1.0e4f;
+// A branch that is never taken below the limit, rather than a min/max or blend, adds
+// nothing to the filter's sample-to-sample chain.
 inline float limitFilterState(float v) {
-  return std::min(std::max(v, -kFilterStateLimit), kFilterStateLimit);
+  if (__builtin_expect(std::fabs(v) > kFilterStateLimit, 0))
+    return std::copysign(kFilterStateLimit, v);
+  return v;
 }
 inline float filterSample(FilterState& s, float x, float f, float damping, const FilterWeights& w) {
   // The high output takes the low integrator before its limit, which keeps that limit off
