@@ -28,8 +28,6 @@ FilterBlock filterBlock(ParamView params, double lfo, float sampleRate);
 // Per block and voice: filterCoefBase, filterCoefRange and filterDamping.
 void setFilterCoefficients(Voice& v, const FilterBlock& block, ParamView params);
 
-// One sample through the filter; returns the type mix. f is the coefficient for this
-// sample (base plus envelope times range).
 struct FilterState {
   float low, band, high;
 };
@@ -44,13 +42,12 @@ inline float limitFilterState(float v) {
     return std::copysign(kFilterStateLimit, v);
   return v;
 }
+// One sample through the filter; returns the type mix. f is the coefficient for this
+// sample (base plus envelope times range).
 inline float filterSample(FilterState& s, float x, float f, float damping, const FilterWeights& w) {
-  // The high output takes the low integrator before its limit, which keeps that limit off
-  // the chain from one sample to the next; below the limit the two are the same.
-  const float low = s.low + f * s.band;
-  s.high = x - low - damping * s.band;
+  s.low = limitFilterState(s.low + f * s.band);
+  s.high = x - s.low - damping * s.band;
   s.band = limitFilterState(s.band + f * s.high);
-  s.low = limitFilterState(low);
   return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
 }
 
