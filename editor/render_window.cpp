@@ -1,10 +1,15 @@
 #include "editor/render_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include "editor/background.h"
+#include "editor/static_text.h"
+#include "editor/text_font.h"
 #include "platform/gl_context.h"
 #include "platform/system.h"
 #include "platform/window.h"
@@ -14,11 +19,22 @@ namespace {
 
 std::atomic<int> liveWindows{0};
 
+constexpr float kTitleColour[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+constexpr int kVersion[3] = {1, 0, 11};
+
+template <std::size_t N>
+void copyText(char (&to)[N], const char* from) {
+  std::strncpy(to, from != nullptr ? from : "", N - 1);
+  to[N - 1] = '\0';
+}
+
 }  // namespace
 
 RenderWindow::RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
-                           const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight)
+                           const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight,
+                           std::unique_ptr<gw::TextFont> font)
     : gw::ElementHost(port, pending), view_(view), rect_(rect) {
+  if (font && font->loaded()) font_ = std::move(font);
   liveWindows.fetch_add(1, std::memory_order_relaxed);
   width_ = static_cast<float>(rect.right - rect.left);
   height_ = static_cast<float>(rect.bottom - rect.top);
@@ -37,6 +53,17 @@ RenderWindow::RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::Pendin
   child_ = gw::platform::ChildWindow::create(parent, viewportWidth_, viewportHeight_, error);
   if (!child_) {
     gw::platform::showMessageBox(error, "Error", gw::platform::MessageIcon::Warning);
+  }
+
+  auto labels = std::make_unique<TW::StaticText>(font_.get());
+  labels_ = labels.get();
+  effects_.push_back(std::move(labels));
+  setText(this);
+  if (font_) {
+    char title[64];
+    std::snprintf(title, sizeof title, "tarnwell : glimmerwick %d.%d.%d", kVersion[0], kVersion[1],
+                  kVersion[2]);
+    labels_->addText(title, 60.0f, 395.0f - font_->descender() / 2, kTitleColour);
   }
 }
 
@@ -59,7 +86,10 @@ void RenderWindow::destroy(std::unique_ptr<RenderWindow> window, int waitMs) {
   // From here the window needs neither the plug-in nor the editor's queue, both of
   // which may go before a late render thread ends.
   raw->dispatcher().detach();
-  raw->detached_.store(true, std::memory_order_release);
+  raw->detached_.store(true, std::memory_order_seq_cst);
+  // A render-thread call into the plug-in that began before the flag was seen ends
+  // within microseconds; after it none begins.
+  while (raw->pluginCalls_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
   if (raw->thread_.stop(waitMs, [raw] { delete raw; })) return;
   // The late thread owns the window now; its events are never read again.
   (void)window.release();
@@ -77,6 +107,7 @@ void RenderWindow::addEffect(std::unique_ptr<TW::Effect> effect) {
 }
 
 void RenderWindow::startRenderThread() {
+  freezeTree();
   if (!child_) return;  // nothing to draw into; the failure was reported
   thread_.start(*this);
 }
@@ -99,4 +130,45 @@ void RenderWindow::idle() {
     }
   }
   dispatcher().flush();
+  publishStatus();
+}
+
+void RenderWindow::publishStatus() {
+  gw::StatusText& status = status_.slot();
+  status = gw::StatusText{};
+  const std::int32_t active = activeParam().load(std::memory_order_relaxed);
+  const std::int32_t index = active >= 0 ? active : hoverParam().load(std::memory_order_relaxed);
+  status.index = index;
+  if (index >= 0 && index < gw::kParameterCount) {
+    copyText(status.name, displayRecord(index).name);
+    port().parameterDisplay(index, status.value);
+    port().parameterLabel(index, status.label);
+    status.value[sizeof status.value - 1] = '\0';
+    status.label[sizeof status.label - 1] = '\0';
+  } else if (index <= -2 && statusStrings() != nullptr && -index - 2 < statusStringCount()) {
+    copyText(status.command, statusStrings()[-index - 2]);
+  }
+  if (std::memcmp(&status, &lastStatus_, sizeof status) == 0) return;
+  lastStatus_ = status;
+  status_.publish();
+}
+
+bool RenderWindow::hasFont() const {
+  return font_ != nullptr;
+}
+
+float RenderWindow::textWidth(std::string_view text) {
+  return font_ ? font_->textWidth(text) : 0.0f;
+}
+
+float RenderWindow::sizeHeight() const {
+  return font_ ? font_->sizeHeight() : 0.0f;
+}
+
+float RenderWindow::descender() const {
+  return font_ ? font_->descender() : 0.0f;
+}
+
+int RenderWindow::addText(std::string_view text, float x, float y, const float* colour) {
+  return labels_->addText(text, x, y, colour);
 }

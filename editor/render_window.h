@@ -10,20 +10,27 @@
 #include <vector>
 
 #include "editor/render_thread.h"
+#include "editor/status_text.h"
+#include "editor/text_font.h"
 #include "editor/texture.h"
 #include "effects/effect.h"
 #include "engine/activity_record.h"
 #include "toolkit/element_host.h"
 #include "toolkit/pointer_tracker.h"
+#include "toolkit/published.h"
+#include "toolkit/text_labels.h"
 
 namespace gw::platform {
 class ChildWindow;
 class GlContext;
 }  // namespace gw::platform
+namespace TW {
+class StaticText;
+}
 
 class TarnEditor;
 
-class RenderWindow : public gw::ElementHost {
+class RenderWindow : public gw::ElementHost, public gw::TextLabels {
  public:
   // Window pixels, y downwards, as the host sees the editor.
   struct Rect {
@@ -33,9 +40,11 @@ class RenderWindow : public gw::ElementHost {
   static constexpr float kDesignHeight = 415.0f;
 
   // Thread: UI. rect is in design units; the child window takes pixelWidth x
-  // pixelHeight (the scaled editor size) and the design space is mapped onto it.
+  // pixelHeight (the scaled editor size) and the design space is mapped onto it. font:
+  // the main font, null or holding no face for an editor without text.
   RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
-               const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight);
+               const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight,
+               std::unique_ptr<gw::TextFont> font = nullptr);
   ~RenderWindow();
 
   // Thread: UI. Stops the render thread, waiting at most 5000 ms, then frees the window
@@ -52,8 +61,18 @@ class RenderWindow : public gw::ElementHost {
   // Thread: UI. Once the tree is complete; a second call only complains.
   void startRenderThread();
 
-  // Thread: UI. Pointer events from the child window into the tree, then a flush.
+  // Thread: UI. Pointer events from the child window into the tree, then a flush, then
+  // the status texts published for the render thread.
   void idle();
+
+  // The main font and the labels (TextLabels). Thread: render, or UI before it starts.
+  bool hasFont() const override;
+  float textWidth(std::string_view text) override;
+  float sizeHeight() const override;
+  float descender() const override;
+  int addText(std::string_view text, float x, float y, const float* colour) override;
+  TW::StaticText& labels() const { return *labels_; }
+  gw::TextFont* font() const { return font_.get(); }
 
   TarnEditor* view() const { return view_; }
   float scale() const { return scaleX_; }
@@ -77,7 +96,11 @@ class RenderWindow : public gw::ElementHost {
   void drawBackground();
   void draw3DPass();
   void drawScene();
+  void drawStatus();
+  void drawTooltip(const char* text);
   void followHovered();
+  // Thread: UI.
+  void publishStatus();
 
   TarnEditor* view_;
   std::vector<std::unique_ptr<gw::Texture>> textures_;
@@ -104,6 +127,19 @@ class RenderWindow : public gw::ElementHost {
   std::array<float, 9 * 6> background_{};
   std::array<float, 4> light1Position_{0.0f, 0.0f, 50.0f, 1.0f};
   gw::ActivityRecord engineStatus_;
+  float tooltipAlpha_ = 0.0f;
+  float tooltipX_ = 0.0f, tooltipY_ = 0.0f, tooltipWidth_ = 0.0f, tooltipHeight_ = 0.0f;
+  char tooltipText_[256] = {};
+
+  // Text: the font, the labels (owned by effects_) and the status texts that the UI
+  // thread publishes and the render thread draws.
+  std::unique_ptr<gw::TextFont> font_;
+  TW::StaticText* labels_ = nullptr;
+  gw::Published<gw::StatusText> status_;
+  gw::StatusText lastStatus_;  // UI thread: the last one published
+  // Render-thread calls into the plug-in in progress; closing waits for them to end
+  // once it has set detached_, so none can reach a plug-in that is being freed.
+  std::atomic<int> pluginCalls_{0};
   // Set when the window is abandoned to a late render thread: it no longer asks the
   // plug-in for anything, since the plug-in may be gone.
   std::atomic<bool> detached_{false};

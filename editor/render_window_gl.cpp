@@ -2,11 +2,14 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "editor/background.h"
+#include "editor/display_flags.h"
 #include "editor/render_window.h"
+#include "editor/text_font.h"
 #include "platform/gl_context.h"
 #include "platform/system.h"
 #include "toolkit/group.h"
@@ -63,6 +66,10 @@ void RenderWindow::glSetUp() {
   glDisable(GL_MULTISAMPLE);
   glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
   for (auto& texture : textures_) texture->upload();
+  if (font_) {
+    font_->loadAsciiGlyphs();
+    font_->bindTexture();
+  }
   for (const auto& element : elements()) element->glInit();
   for (const auto& element : elements()) element->glPostInit();
   for (auto& effect : effects_) effect->glSetUp();
@@ -74,6 +81,7 @@ void RenderWindow::glRelease() {
   if (!context_) return;
   context_->makeCurrent();
   for (auto& texture : textures_) texture->release();
+  if (font_) font_->releaseTexture();
   for (auto& effect : effects_) effect->glRelease();
   context_->releaseCurrent();
   context_.reset();
@@ -81,7 +89,11 @@ void RenderWindow::glRelease() {
 }
 
 void RenderWindow::renderFrame() {
-  if (!detached()) engineStatus_ = port().activity();
+  // Announce the call before looking at the flag, so closing either sees it and waits,
+  // or has set the flag before the look (sequentially consistent on both sides).
+  pluginCalls_.fetch_add(1, std::memory_order_seq_cst);
+  if (!detached_.load(std::memory_order_seq_cst)) engineStatus_ = port().activity();
+  pluginCalls_.fetch_sub(1, std::memory_order_seq_cst);
   for (auto& effect : effects_) effect->step();
   if (glReady_) drawFrame();
 }
@@ -167,5 +179,53 @@ void RenderWindow::drawScene() {
   root().draw();
   glDepthMask(GL_FALSE);
   for (auto& effect : effects_) effect->draw2D();
-  // The status strip, status text and floating tooltip need the main font.
+  if (font_) drawStatus();
+}
+
+void RenderWindow::drawStatus() {
+  const float lineHeight = font_->lineHeight();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(0.9f, 0.9f, 0.9f, 0.1f);
+  glRectf(20.0f, 395.0f, 590.0f, 395.0f + lineHeight);
+  glDisable(GL_BLEND);
+
+  const gw::StatusText& status = status_.read();
+  const float baseline = 395.0f - font_->descender() / 2;
+  char tooltip[sizeof tooltipText_] = {};
+  glColor3f(0.5f, 0.5f, 0.5f);
+  if (status.index >= 0) {
+    font_->drawText(status.name, 470.0f - font_->textWidth(status.name) - 10.0f, baseline);
+    font_->drawText(status.value, 470.0f, baseline);
+    if (status.label[0] != '\0') font_->drawText(status.label, 510.0f, baseline);
+    std::snprintf(tooltip, sizeof tooltip, "%s %s%s%s", status.name, status.value,
+                  status.label[0] != '\0' ? " " : "", status.label);
+  } else if (status.index <= -2 && status.command[0] != '\0') {
+    font_->drawText(status.command, 420.0f, baseline);
+    std::snprintf(tooltip, sizeof tooltip, "%s", status.command);
+  }
+  if (gw::displayFlags().floatingTooltip.load(std::memory_order_relaxed)) drawTooltip(tooltip);
+}
+
+void RenderWindow::drawTooltip(const char* text) {
+  const TW::UIElement* anchor = tooltipAnchor().load(std::memory_order_acquire);
+  const bool showing = anchor != nullptr && text[0] != '\0';
+  tooltipAlpha_ = gw::easeTooltipAlpha(tooltipAlpha_, showing);
+  if (showing) {
+    std::snprintf(tooltipText_, sizeof tooltipText_, "%s", text);
+    const gw::Box box = anchor->absoluteBounds();
+    tooltipWidth_ = font_->textWidth(tooltipText_);
+    tooltipX_ = gw::tooltipLeft(box.centre().x, tooltipWidth_);
+    tooltipY_ = box.centre().y;
+    tooltipHeight_ = font_->lineHeight();
+  }
+  if (tooltipAlpha_ <= 0.0f) return;
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(0.7f, 0.7f, 0.7f, 0.5f * tooltipAlpha_);
+  glRectf(tooltipX_ - 5.0f, tooltipY_, tooltipX_ + tooltipWidth_ + 5.0f,
+          tooltipY_ + tooltipHeight_);
+  glDisable(GL_BLEND);
+  glColor4f(0.8f, 0.8f, 0.8f, 0.9f * tooltipAlpha_);
+  font_->drawText(tooltipText_, tooltipX_, tooltipY_ - font_->descender() / 2);
 }

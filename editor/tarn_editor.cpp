@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "editor/display_flags.h"
+#include "editor/text_font.h"
 #include "plugin/tarn_au_base.h"
 
 TarnEditor::TarnEditor(TarnAuBase* effect) : AEffEditor(effect), port_(*effect) {
@@ -57,15 +58,15 @@ void TarnEditor::programChanged() {
   }
 }
 
-RenderWindow& TarnEditor::createWindow(int x, int y) {
+RenderWindow& TarnEditor::createWindow(int x, int y, std::unique_ptr<gw::TextFont> font) {
   RenderWindow::Rect rect;
   rect.left = static_cast<std::int16_t>(x);
   rect.top = static_cast<std::int16_t>(y);
   rect.right = static_cast<std::int16_t>(x + 610);
   rect.bottom = static_cast<std::int16_t>(y + 415);
   RenderWindow::destroy(std::move(window_));
-  window_ = std::make_unique<RenderWindow>(this, port_, pending_, rect,
-                                           reinterpret_cast<std::uintptr_t>(systemWindow_),
-                                           rect_.right - rect_.left, rect_.bottom - rect_.top);
+  window_ = std::make_unique<RenderWindow>(
+      this, port_, pending_, rect, reinterpret_cast<std::uintptr_t>(systemWindow_),
+      rect_.right - rect_.left, rect_.bottom - rect_.top, std::move(font));
   return *window_;
 }

@@ -48,8 +48,9 @@ class TarnEditor : public AEffEditor, public gw::EditorLink {
   int scalePercent() const { return scalePercent_; }
 
  protected:
-  // Thread: UI. A render window of the design size at (x, y), scaled to the rectangle.
-  RenderWindow& createWindow(int x, int y);
+  // Thread: UI. A render window of the design size at (x, y), scaled to the rectangle,
+  // drawing its text with font (none when null).
+  RenderWindow& createWindow(int x, int y, std::unique_ptr<gw::TextFont> font = nullptr);
 
   gw::PluginPort port_;
 

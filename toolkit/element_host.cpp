@@ -1,5 +1,7 @@
 #include "toolkit/element_host.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "toolkit/group.h"
@@ -35,5 +37,11 @@ ElementHost::ElementHost(ParameterPort& port, PendingChanges& pending)
 }
 
 ElementHost::~ElementHost() = default;
+
+void ElementHost::requireTreeOpen(const char* what) const {
+  if (!treeFrozen()) return;
+  std::fprintf(stderr, "editor tree changed after the render thread started: %s\n", what);
+  std::abort();
+}
 
 }  // namespace gw

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "toolkit/element_host.h"
+
 namespace TW {
 
 gw::Box UIElement::absoluteBounds() const {
@@ -44,7 +46,13 @@ UIElement* Group::hitTest(gw::Point point) {
   return nullptr;
 }
 
+void Group::setOffset(float x, float y, float z) {
+  window().requireTreeOpen("a group moved");
+  x_ = x, y_ = y, z_ = z;
+}
+
 void Group::addChild(UIElement* child) {
+  window().requireTreeOpen("a child added");
   if (child == nullptr || child == this) return;
   children_.push_back(child);
   child->parent_ = this;

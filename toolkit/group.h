@@ -16,9 +16,10 @@ class Group : public UIElement {
   void addBounds(gw::Box& box) const override;
   UIElement* hitTest(gw::Point point) override;
 
-  // Thread: UI, while the tree is built. The child stays owned by the window.
+  // Thread: UI, only while the tree is built (the render thread reads children and
+  // offsets without a lock afterwards). The child stays owned by the window.
   void addChild(UIElement* child);
-  void setOffset(float x, float y, float z = 0.0f) { x_ = x, y_ = y, z_ = z; }
+  void setOffset(float x, float y, float z = 0.0f);
   float offsetX() const { return x_; }
   float offsetY() const { return y_; }
   float offsetZ() const { return z_; }

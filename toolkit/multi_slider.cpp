@@ -77,11 +77,17 @@ void MultiSlider::regionLeave(int bar) {
 }
 
 void RippleMultiSlider::mouseDown(gw::Point point, std::uint32_t modifiers) {
-  gw::pullVortex(vortex_, point.x, point.y);
+  if (vortex_ != nullptr) vortex_->addCube(point.x, point.y);
   MultiSlider::mouseDown(point, modifiers);
 }
 
-gw::Colour LevelsMultiSlider::barColour(float v) {
+void RippleMultiSlider::ripple(float x, float y, const Colour& colour, float radius) {
+  if (ripples_ != nullptr) {
+    ripples_->addRipple(x, y, colour.data(), radius, kRippleLifetime, kRippleGrowth);
+  }
+}
+
+Colour LevelsMultiSlider::barColour(float v) {
   const float s = 2.0f * v - 1.0f;
   if (s < 0.0f) return {0.5f - s / 2, 0.0f, 1.0f + s / 2, 0.75f};
   return {0.0f, 0.5f + s / 2, 1.0f - s / 2, 0.75f};
@@ -90,20 +96,19 @@ gw::Colour LevelsMultiSlider::barColour(float v) {
 void LevelsMultiSlider::regionEnter(int bar) {
   const gw::Box box = absoluteBounds();
   const float v = value(bar);
-  gw::Colour colour = barColour(v);
+  Colour colour = barColour(v);
   colour[3] = 1.0f;
   const float radius = (std::fabs(v - 0.5f) * 0.8f + 0.1f) * (box.maxX - box.minX) / kCount;
-  gw::requestRipple(ripples_, barCentre(box, bar), box.minY + v * (box.maxY - box.minY), colour,
-                    radius);
+  ripple(barCentre(box, bar), box.minY + v * (box.maxY - box.minY), colour, radius);
   MultiSlider::regionEnter(bar);
 }
 
 void EnvSelMultiSlider::regionEnter(int bar) {
   const gw::Box box = absoluteBounds();
   const float v = value(bar);
-  const gw::Colour colour{0.0f, 0.5f + v / 2, 1.0f - v / 2, 0.5f};
-  gw::requestRipple(ripples_, barCentre(box, bar), box.minY + v * (box.maxY - box.minY), colour,
-                    0.5f * (box.maxX - box.minX) / kCount);
+  const Colour colour{0.0f, 0.5f + v / 2, 1.0f - v / 2, 0.5f};
+  ripple(barCentre(box, bar), box.minY + v * (box.maxY - box.minY), colour,
+         0.5f * (box.maxX - box.minX) / kCount);
   MultiSlider::regionEnter(bar);
 }
 

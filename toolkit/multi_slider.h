@@ -6,9 +6,11 @@
 #include <array>
 
 #include "toolkit/control.h"
-#include "toolkit/eye_candy.h"
+#include "toolkit/effect_requests.h"
 
 namespace TW {
+
+using Colour = std::array<float, 4>;
 
 class MultiSlider : public MultiControl {
  public:
@@ -73,13 +75,21 @@ class RippleMultiSlider : public MultiSlider {
  public:
   using MultiSlider::MultiSlider;
 
-  // Thread: UI, right after construction.
-  void setEffects(Ripples* ripples, Vortex* vortex) { ripples_ = ripples, vortex_ = vortex; }
+  // Thread: UI, right after construction. lighting: the bars' lit drawing, may be null.
+  void setEffects(RippleSink* ripples, CubeSink* vortex, LitSurface* lighting = nullptr) {
+    ripples_ = ripples, vortex_ = vortex, lighting_ = lighting;
+  }
   void mouseDown(gw::Point point, std::uint32_t modifiers) override;
 
  protected:
-  Ripples* ripples_ = nullptr;
-  Vortex* vortex_ = nullptr;
+  void ripple(float x, float y, const Colour& colour, float radius);
+
+  RippleSink* ripples_ = nullptr;
+  CubeSink* vortex_ = nullptr;
+  LitSurface* lighting_ = nullptr;
+  // Thread: render. Quadrilaterals with normals, blended and lit.
+  void beginBars();
+  void endBars();
 };
 
 // The sixteen harmonic levels (-1..1) as lit bars above and below a zero line.
@@ -93,7 +103,7 @@ class LevelsMultiSlider : public RippleMultiSlider {
   void regionEnter(int bar) override;
   // Normalised value v shows level 2v - 1: blue-cyan to green above zero, violet to
   // magenta below.
-  static gw::Colour barColour(float v);
+  static Colour barColour(float v);
 };
 
 // The sixteen envelope selections (whole values 0..3) as blocks at their positions.
@@ -105,7 +115,7 @@ class EnvSelMultiSlider : public RippleMultiSlider {
 
   void draw() override;
   void regionEnter(int bar) override;
-  static gw::Colour blockColour(float v) { return {0.0f, 0.5f + v / 2, 1.0f - v / 2, 0.75f}; }
+  static Colour blockColour(float v) { return {0.0f, 0.5f + v / 2, 1.0f - v / 2, 0.75f}; }
 };
 
 }  // namespace TW

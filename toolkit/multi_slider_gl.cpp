@@ -14,7 +14,7 @@ namespace {
 constexpr float kNormals[4][3] = {
     {-0.6f, -0.6f, 0.6f}, {0.6f, -0.6f, 0.6f}, {0.6f, 0.6f, 0.6f}, {-0.6f, 0.6f, 0.6f}};
 
-void litQuad(const gw::Colour& colour, float x0, float y0, float x1, float y1) {
+void litQuad(const Colour& colour, float x0, float y0, float x1, float y1) {
   glColor4fv(colour.data());
   const float corners[4][2] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
   for (int c = 0; c < 4; ++c) {
@@ -23,18 +23,20 @@ void litQuad(const gw::Colour& colour, float x0, float y0, float x1, float y1) {
   }
 }
 
-void beginBars() {
+}  // namespace
+
+void RippleMultiSlider::beginBars() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  if (lighting_ != nullptr) lighting_->beginLit();
   glBegin(GL_QUADS);
 }
 
-void endBars() {
+void RippleMultiSlider::endBars() {
   glEnd();
+  if (lighting_ != nullptr) lighting_->endLit();
   glDisable(GL_BLEND);
 }
-
-}  // namespace
 
 void MultiSlider::draw() {
   const gw::Box& b = box_;

@@ -3,6 +3,10 @@
 #include <iterator>
 
 #include "editor/display_flags.h"
+#include "editor/text_font.h"
+#include "effects/ripple_knob_renderer.h"
+#include "effects/ripples.h"
+#include "effects/vortex.h"
 #include "resources/resource_table.h"
 #include "toolkit/group.h"
 
@@ -18,10 +22,13 @@ constexpr const char* kStatusTexts[] = {
 
 void TarnAdditiveSynthView::buildView(int x, int y) {
   gw::loadDisplayFlags();
-  RenderWindow& window = createWindow(x, y);
+  RenderWindow& window = createWindow(x, y, std::make_unique<gw::TextFont>());
   window.setStatusStrings(kStatusTexts, static_cast<int>(std::size(kStatusTexts)));
-  // The ripples draw with this texture once they exist.
-  window.addTexture(gw::resources::kRippleImageId);
+  // Drawn in this order after the labels, which the window made first.
+  const gw::Texture& rippleTexture = window.addTexture(gw::resources::kRippleImageId);
+  window.addEffect(std::make_unique<TW::Ripples>(&rippleTexture));
+  window.addEffect(std::make_unique<TW::Vortex>());
+  window.addEffect(std::make_unique<TW::RippleKnobRenderer>());
   window.startRenderThread();
   window.dispatcher().prime();
 }

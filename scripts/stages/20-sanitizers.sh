@@ -15,10 +15,11 @@ common=(-G "Unix Makefiles" -DGW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebIn
 # Tests of code that runs on more than one thread: the note queue across two threads, the
 # editor's pending changes, text objects and preferences from several threads, parameters
 # and audio of the module on different threads, and the editor's render thread with host
-# changes arriving from other threads (the editor GUI suites).
+# changes arriving from other threads (the editor GUI suites), and the effects' requests
+# handed from the UI thread to the render thread.
 threaded_targets=(gw_engine_tests toolkit_tests gw_params_tests gw_platform_tests glimmerwick
                   glimmerwick-standalone gw_module_tests gw_safety_threaded_tests
-                  editor_gui_tests module_editor_gui_tests)
+                  editor_gui_tests module_editor_gui_tests effects_tests)
 threaded_regex='Thread|Concurrent|Parallel|^editor_gui_tests$|^module_editor_gui_tests$'
 
 status=0

@@ -179,12 +179,12 @@ TEST_F(MultiSliderTest, HoveringABarNamesItsParameterUntilThePointerLeaves) {
 }
 
 TEST(MultiSliderColours, SignedLevelsShadeAwayFromTheZeroLine) {
-  const Colour top = TW::LevelsMultiSlider::barColour(1.0f);
-  const Colour zero = TW::LevelsMultiSlider::barColour(0.5f);
-  const Colour bottom = TW::LevelsMultiSlider::barColour(0.0f);
-  EXPECT_EQ(top, (Colour{0.0f, 1.0f, 0.5f, 0.75f}));
-  EXPECT_EQ(zero, (Colour{0.0f, 0.5f, 1.0f, 0.75f}));
-  EXPECT_EQ(bottom, (Colour{1.0f, 0.0f, 0.5f, 0.75f}));
+  const TW::Colour top = TW::LevelsMultiSlider::barColour(1.0f);
+  const TW::Colour zero = TW::LevelsMultiSlider::barColour(0.5f);
+  const TW::Colour bottom = TW::LevelsMultiSlider::barColour(0.0f);
+  EXPECT_EQ(top, (TW::Colour{0.0f, 1.0f, 0.5f, 0.75f}));
+  EXPECT_EQ(zero, (TW::Colour{0.0f, 0.5f, 1.0f, 0.75f}));
+  EXPECT_EQ(bottom, (TW::Colour{1.0f, 0.0f, 0.5f, 0.75f}));
 }
 
 }  // namespace
