@@ -53,6 +53,14 @@ class LitSurface {
   ~LitSurface() = default;
 };
 
+// What a group hands on to the knobs and banks it creates. Not owned.
+struct ControlEffects {
+  KnobSlots& knobs;
+  RippleSink* ripples = nullptr;
+  CubeSink* vortex = nullptr;
+  LitSurface* lighting = nullptr;
+};
+
 // Every ripple a control starts lives 2 s and grows 30 units a second.
 constexpr float kRippleLifetime = 2.0f;
 constexpr float kRippleGrowth = 30.0f;
