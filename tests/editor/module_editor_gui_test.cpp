@@ -104,7 +104,9 @@ TEST_F(ModuleEditorTest, GuiScaleScalesTheRectangleAndTheDrawing) {
   ASSERT_TRUE(window->capture(image, error)) << error;
   ASSERT_EQ(image.width, 915);
   ASSERT_EQ(image.height, 622);
-  for (auto [x, y] : {std::pair{0, 0}, {914, 0}, {0, 621}, {914, 621}, {457, 311}}) {
+  // The corners, and the gap between the "Levels" and "Env Select" frames (design
+  // (100, 115)), which no control covers.
+  for (auto [x, y] : {std::pair{0, 0}, {914, 0}, {0, 621}, {914, 621}, {150, 450}}) {
     EXPECT_TRUE(isBackground(image, x, y)) << "the background covers " << x << "," << y;
   }
   plugin->dispatch(vst::effEditClose);
@@ -119,11 +121,14 @@ TEST_F(ModuleEditorTest, BackgroundIsDarkBlueAndMovesUnderTheTitleLine) {
   platform::TopLevelWindow::Image first, second;
   std::string error;
   ASSERT_TRUE(window->capture(first, error)) << error;
-  // Below the title line only the vortex's faint points may cover the background.
+  // Between the frames of "Levels" and "Env Select" (design y 111 to 119) and left of
+  // every frame, only the vortex's faint points may cover the background.
   int outside = 0, sampled = 0;
+  for (int y = 415 - 119; y <= 415 - 111; y += 2) {
+    for (int x = 12; x < 220; x += 3, ++sampled) outside += isBackground(first, x, y) ? 0 : 1;
+  }
   for (int y = 30; y < first.height; y += 7) {
-    for (int x = 0; x < first.width; x += 7, ++sampled)
-      outside += isBackground(first, x, y) ? 0 : 1;
+    for (int x = 0; x < 8; x += 3, ++sampled) outside += isBackground(first, x, y) ? 0 : 1;
   }
   EXPECT_LT(outside, sampled / 50);
   // The title "tarnwell : glimmerwick 1.0.11" in grey from x = 60 on the top line.
