@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -61,6 +62,15 @@ class RenderWindowTest : public EditorGuiTest {
     XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
     XSync(display_, False);
     pump(80);
+  }
+  // Idles the editor until condition holds or ms have passed.
+  bool waitUntilIdle(const std::function<bool()>& condition, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+      if (condition()) return true;
+      pump(15);
+    }
+    return condition();
   }
   void key(KeySym symbol, bool down) {
     XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, symbol), down ? True : False,
@@ -199,6 +209,35 @@ TEST_F(RenderWindowTest, ChangesFromAnotherThreadNeverBlockAndAreNotLost) {
   automation.join();
   pump(50);
   EXPECT_FLOAT_EQ(knob().value(), 0.5f);
+}
+
+TEST_F(RenderWindowTest, AHiddenWindowDrawsNothingAndResumesAsSoonAsItIsShown) {
+  create(buildTree);
+  openEditor();
+  pump(400);
+  int ox = 0, oy = 0;
+  windowOrigin(ox, oy);  // opens the test's own display connection
+  const auto top = static_cast<Window>(top_->nativeHandle());
+  const auto frames = [&] { return editor()->window()->framesDrawn(); };
+  ASSERT_TRUE(editor()->window()->shown());
+
+  // As a host that closes its plug-in window by unmapping it, and keeps idling.
+  XUnmapWindow(display_, top);
+  XSync(display_, False);
+  pump(200);
+  EXPECT_FALSE(editor()->window()->shown());
+  const std::uint64_t hidden = frames();
+  pump(1000);
+  EXPECT_LE(frames(), hidden + 1) << "no frames while hidden";
+
+  XMapWindow(display_, top);
+  XSync(display_, False);
+  const auto shownAt = Clock::now();
+  ASSERT_TRUE(waitUntilIdle([&] { return frames() > hidden + 1; }, 2000));
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - shownAt).count(), 0.5);
+  EXPECT_TRUE(editor()->window()->shown());
+  pump(500);
+  EXPECT_GT(frames(), hidden + 5) << "drawing at its usual pace again";
 }
 
 }  // namespace
