@@ -1,0 +1,257 @@
+// The synthesiser's own editor as a user meets it under the test's X server: knobs and
+// banks driven with XTest, the waveform buttons, the status line, the Prefs dialog, and
+// the controls following the host through close, reopen and program changes.
+#include <gtest/gtest.h>
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "plugin/parameter_ids.h"
+#include "plugin/vst/aeffect.h"
+#include "tests/editor/editor_gui_fixture.h"
+#include "toolkit/control.h"
+
+namespace gw::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+class SynthViewTest : public EditorGuiTest {
+ protected:
+  void SetUp() override {
+    // Default preferences: GUI scale 100, so a design unit is a pixel.
+    const auto prefs = std::filesystem::path(::testing::TempDir()) / "synth-view-prefs";
+    std::filesystem::remove_all(prefs);
+    std::filesystem::create_directories(prefs);
+    setenv("XDG_CONFIG_HOME", prefs.c_str(), 1);
+    create();
+    openEditor();
+    pump(300);
+  }
+
+  // The pointer to design point (x, y): y upwards from the bottom of the 415-unit view.
+  void moveTo(float x, float y, int settle = 60) {
+    int ox = 0, oy = 0;
+    windowOrigin(ox, oy);
+    XTestFakeMotionEvent(display_, -1, ox + static_cast<int>(x), oy + 415 - static_cast<int>(y),
+                         CurrentTime);
+    XSync(display_, False);
+    pump(settle);
+  }
+  void button(bool down) {
+    XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
+    XSync(display_, False);
+    pump(80);
+  }
+  void click(float x, float y) {
+    moveTo(x, y);
+    button(true);
+    button(false);
+  }
+
+  std::vector<HostCall> calls(std::int32_t opcode) {
+    std::vector<HostCall> out;
+    for (const HostCall& c : HostRecorder::instance().calls()) {
+      if (c.opcode == opcode) out.push_back(c);
+    }
+    return out;
+  }
+  float parameter(int index) { return effect_->getParameter(effect_, index); }
+
+  // Every knob and bank bar shows the current program's value.
+  void expectControlsShowTheProgram() {
+    RenderWindow* window = editor()->window();
+    ASSERT_NE(window, nullptr);
+    int checked = 0;
+    for (const auto& element : window->elements()) {
+      if (const auto* control = dynamic_cast<const TW::Control*>(element.get())) {
+        EXPECT_NEAR(control->value(), parameter(control->record().index), 1e-4)
+            << control->record().name;
+        ++checked;
+      } else if (const auto* bank = dynamic_cast<const TW::MultiControl*>(element.get())) {
+        for (int i = 0; i < TW::MultiControl::kCount; ++i) {
+          EXPECT_NEAR(bank->value(i), parameter(bank->record(i).index), 1e-4)
+              << bank->record(i).name;
+          ++checked;
+        }
+      }
+    }
+    EXPECT_EQ(checked, 139) << "every parameter but the 41 empty rows";
+  }
+
+  // Grey text pixels where the status line names a parameter (left of x = 470).
+  int statusNamePixels() {
+    platform::TopLevelWindow::Image image;
+    std::string error;
+    EXPECT_TRUE(top_->capture(image, error)) << error;
+    int grey = 0;
+    for (int y = 2; y < 22; ++y) {
+      for (int x = 300; x < 462; ++x) {
+        const std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * image.width + x) * 4];
+        grey += (p[0] > 70 && std::abs(p[0] - p[1]) < 12 && std::abs(p[1] - p[2]) < 40) ? 1 : 0;
+      }
+    }
+    return grey;
+  }
+
+  float renderRms(int blocks) {
+    std::vector<float> left(1024), right(1024);
+    float* outputs[2] = {left.data(), right.data()};
+    double sum = 0.0;
+    for (int b = 0; b < blocks; ++b) {
+      effect_->processReplacing(effect_, nullptr, outputs, 1024);
+      for (float s : left) sum += static_cast<double>(s) * s;
+    }
+    return static_cast<float>(std::sqrt(sum / (1024.0 * blocks)));
+  }
+  void noteOn(int note) {
+    vst::VstMidiEvent midi{};
+    midi.type = vst::kVstMidiType;
+    midi.byteSize = static_cast<std::int32_t>(sizeof midi - 2 * sizeof(std::int32_t));
+    midi.midiData[0] = static_cast<char>(0x90);
+    midi.midiData[1] = static_cast<char>(note);
+    midi.midiData[2] = 100;
+    vst::VstEvents events{};
+    events.numEvents = 1;
+    events.events[0] = reinterpret_cast<vst::VstEvent*>(&midi);
+    dispatch(vst::effProcessEvents, 0, 0, &events);
+  }
+};
+
+TEST_F(SynthViewTest, DraggingAKnobAutomatesTheHostAndTheEngineHearsItAtTheNextBlock) {
+  dispatch(vst::effSetSampleRate, 0, 0, nullptr, 44100.0f);
+  dispatch(vst::effMainsChanged, 0, 1);
+  noteOn(60);
+  renderRms(40);  // past the attack
+  const float before = renderRms(4);
+  ASSERT_GT(before, 1e-4f) << "the default program sounds";
+  HostRecorder::instance().clear();
+  // "Volume" in "Misc": knob (568.8, 355) to (588.8, 375). Down 100 units: -0.5.
+  moveTo(579, 365);
+  button(true);
+  moveTo(579, 315);
+  moveTo(579, 265);
+  button(false);
+  const auto automate = calls(vst::audioMasterAutomate);
+  ASSERT_FALSE(automate.empty());
+  for (const HostCall& c : automate) EXPECT_EQ(c.index, param::kVolume);
+  EXPECT_EQ(calls(vst::audioMasterBeginEdit).size(), 1u);
+  EXPECT_EQ(calls(vst::audioMasterEndEdit).size(), 1u);
+  EXPECT_NEAR(automate.back().opt, parameter(param::kVolume), 1e-6);
+  EXPECT_LT(renderRms(1), 0.5f * before) << "the next block is quieter";
+}
+
+TEST_F(SynthViewTest, SawSetsAllSixteenLevelsInOrder) {
+  click(498 + 17, 105 + 12);
+  const auto automate = calls(vst::audioMasterAutomate);
+  ASSERT_EQ(automate.size(), 16u);
+  for (int n = 1; n <= 16; ++n) {
+    EXPECT_EQ(automate[n - 1].index, param::level(n));
+    EXPECT_NEAR(parameter(param::level(n)), (1.0f / n + 1.0f) / 2.0f, 1e-5) << n;
+  }
+  EXPECT_TRUE(calls(vst::audioMasterBeginEdit).empty());
+  pump(100);
+  expectControlsShowTheProgram();
+}
+
+TEST_F(SynthViewTest, PaintingTheLevelsBankSetsEachBarReachedWithBalancedEdits) {
+  // The bank spans (20, 20) to (212, 100); at y = 90 a bar takes level 0.75.
+  moveTo(26, 90);
+  button(true);
+  moveTo(50, 90);
+  moveTo(86, 90);
+  button(false);
+  for (int n : {1, 3, 6}) EXPECT_NEAR(parameter(param::level(n)), 0.875f, 0.01f) << n;
+  const auto begins = calls(vst::audioMasterBeginEdit);
+  const auto ends = calls(vst::audioMasterEndEdit);
+  ASSERT_EQ(begins.size(), ends.size());
+  ASSERT_GE(begins.size(), 3u);
+  for (size_t i = 0; i < begins.size(); ++i) EXPECT_EQ(begins[i].index, ends[i].index);
+}
+
+TEST_F(SynthViewTest, HoveringABarNamesItsParameterInTheStatusLine) {
+  moveTo(100, 115, 300);  // between frames: nothing named
+  const int idle = statusNamePixels();
+  moveTo(20 + 54, 60, 300);  // bar 5 of the levels bank
+  EXPECT_EQ(editor()->window()->hoverParam().load(), param::level(5));
+  const int named = statusNamePixels();
+  EXPECT_GT(named, idle + 40) << "\"Level 5\" is written left of the value";
+}
+
+TEST_F(SynthViewTest, PrefsOpensTheDialogWhileTheEditorKeepsDrawing) {
+  std::atomic<std::uint64_t> drawnWhileOpen{0};
+  std::atomic<bool> dialogSeen{false};
+  std::thread user([&] {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return;
+    const auto findDialog = [&]() -> Window {
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned count = 0;
+      Window found = 0;
+      XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+      for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* name = nullptr;
+        XWindowAttributes attributes;
+        if (XFetchName(display, children[i], &name) && name != nullptr) {
+          if (std::string(name) == "About" &&
+              XGetWindowAttributes(display, children[i], &attributes) &&
+              attributes.map_state == IsViewable) {
+            found = children[i];
+          }
+          XFree(name);
+        }
+      }
+      if (children != nullptr) XFree(children);
+      return found;
+    };
+    const auto limit = Clock::now() + 10s;
+    Window dialog = 0;
+    while ((dialog = findDialog()) == 0 && Clock::now() < limit) std::this_thread::sleep_for(20ms);
+    if (dialog == 0) {
+      XCloseDisplay(display);
+      return;
+    }
+    dialogSeen = true;
+    const std::uint64_t start = editor()->window()->framesDrawn();
+    std::this_thread::sleep_for(600ms);
+    drawnWhileOpen = editor()->window()->framesDrawn() - start;
+    XSetInputFocus(display, dialog, RevertToParent, CurrentTime);
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Escape), True, CurrentTime);
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Escape), False, CurrentTime);
+    XSync(display, False);
+    XCloseDisplay(display);
+  });
+  click(498 + 17, 10 + 12);  // the dialog runs inside this idle until Escape
+  pump(200);
+  user.join();
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_GT(drawnWhileOpen.load(), 8u) << "frames go on behind the modal dialog";
+  EXPECT_EQ(editor()->window()->hoverParam().load(), -7) << "the editor is still there";
+}
+
+TEST_F(SynthViewTest, ReopenedEditorsAndProgramChangesShowTheProgramsValues) {
+  closeEditor();
+  for (int i = 0; i < 180; ++i)
+    effect_->setParameter(effect_, i, 0.1f + 0.8f * ((i * 37) % 100) / 100.0f);
+  dispatch(vst::effEditOpen, 0, 0, reinterpret_cast<void*>(top_->nativeHandle()));
+  pump(300);
+  expectControlsShowTheProgram();
+
+  // Program 1 keeps its defaults; the change from the host moves every control at once.
+  dispatch(vst::effSetProgram, 0, 1);
+  expectControlsShowTheProgram();
+  dispatch(vst::effSetProgram, 0, 0);
+  expectControlsShowTheProgram();
+}
+
+}  // namespace
+}  // namespace gw::test
