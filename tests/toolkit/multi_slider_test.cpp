@@ -178,6 +178,57 @@ TEST_F(MultiSliderTest, HoveringABarNamesItsParameterUntilThePointerLeaves) {
   EXPECT_FLOAT_EQ(plugin.currentValue(kLevels + 5), 1.0f);
 }
 
+// Records the requests the banks make of the eye candy.
+struct Requests : TW::RippleSink, TW::CubeSink {
+  struct Ripple {
+    float x, y;
+    TW::Colour colour;
+    float radius, lifetime, growth;
+  };
+  void addRipple(float x, float y, const float colour[4], float radius, float lifetime,
+                 float growth) override {
+    ripples.push_back(
+        {x, y, {colour[0], colour[1], colour[2], colour[3]}, radius, lifetime, growth});
+  }
+  void addCube(float x, float y) override { cubes.push_back({x, y}); }
+  std::vector<Ripple> ripples;
+  std::vector<Point> cubes;
+};
+
+TEST_F(MultiSliderTest, HoveredBarsRippleAtTheirValueAndPressesPullTheVortex) {
+  Requests requests;
+  levels.setEffects(&requests, &requests);
+  plugin.hostSets(kLevels + 3, 1.0f);  // normalised 1: the top of the bank
+  host.dispatcher().flush();
+  send(Kind::Move, at(3, 0.2f));
+  ASSERT_EQ(requests.ripples.size(), 1u);
+  const Requests::Ripple& r = requests.ripples[0];
+  EXPECT_FLOAT_EQ(r.x, kX0 + 42.0f);
+  EXPECT_FLOAT_EQ(r.y, kY0 + 80.0f) << "at the bar's value, not the pointer";
+  EXPECT_EQ(r.colour, (TW::Colour{0.0f, 1.0f, 0.5f, 1.0f}));
+  EXPECT_FLOAT_EQ(r.radius, (0.5f * 0.8f + 0.1f) * 12.0f);
+  EXPECT_FLOAT_EQ(r.lifetime, 2.0f);
+  EXPECT_FLOAT_EQ(r.growth, 30.0f);
+  send(Kind::Move, at(3, 0.6f));
+  EXPECT_EQ(requests.ripples.size(), 1u) << "moving within a bar is no new hover";
+  send(Kind::Press, at(3, 0.6f));
+  send(Kind::Release, at(3, 0.6f));
+  ASSERT_EQ(requests.cubes.size(), 1u);
+  EXPECT_FLOAT_EQ(requests.cubes[0].x, at(3, 0.6f).x);
+
+  auto& selects = host.create<TW::EnvSelMultiSlider>(kSelects);
+  selects.setEffects(&requests, &requests);
+  auto& row = host.create<TW::Group>();
+  row.setOffset(kX0, 200.0f);
+  row.addChild(&selects);
+  host.root().addChild(&row);
+  send(Kind::Move, {kX0 + 6.0f, 205.0f});
+  ASSERT_EQ(requests.ripples.size(), 2u);
+  EXPECT_EQ(requests.ripples[1].colour, (TW::Colour{0.0f, 0.5f, 1.0f, 0.5f}));
+  EXPECT_FLOAT_EQ(requests.ripples[1].radius, 6.0f);
+  EXPECT_FLOAT_EQ(requests.ripples[1].y, 200.0f);
+}
+
 TEST(MultiSliderColours, SignedLevelsShadeAwayFromTheZeroLine) {
   const TW::Colour top = TW::LevelsMultiSlider::barColour(1.0f);
   const TW::Colour zero = TW::LevelsMultiSlider::barColour(0.5f);
