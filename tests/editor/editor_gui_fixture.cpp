@@ -2,6 +2,9 @@
 
 #include "tests/editor/editor_gui_fixture.h"
 
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+
 #include <string>
 #include <thread>
 
@@ -35,7 +38,7 @@ void HostRecorder::clear() {
 }
 
 void TestEditor::buildView(int x, int y) {
-  RenderWindow& window = createWindow(x, y);
+  RenderWindow& window = createWindow(x, y, withText ? std::make_unique<TextFont>() : nullptr);
   build_(window, *this);
   window.startRenderThread();
   window.dispatcher().prime();
@@ -107,6 +110,43 @@ void EditorGuiTest::windowOrigin(int& x, int& y) {
   Window child = 0;
   XTranslateCoordinates(display_, static_cast<Window>(top_->nativeHandle()),
                         DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+}
+
+void EditorGuiTest::moveTo(int x, int y) {
+  int ox = 0, oy = 0;
+  windowOrigin(ox, oy);
+  XTestFakeMotionEvent(display_, -1, ox + x, oy + y, CurrentTime);
+  XSync(display_, False);
+  pump(80);
+}
+
+void EditorGuiTest::button(bool down) {
+  if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
+  XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
+  XSync(display_, False);
+  pump(80);
+}
+
+void EditorGuiTest::key(unsigned long keysym, bool down) {
+  if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
+  XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, keysym), down ? True : False, CurrentTime);
+  XSync(display_, False);
+  pump(80);
+}
+
+void EditorGuiTest::waitForFrames(int count) {
+  RenderWindow* window = editor() != nullptr ? editor()->window() : nullptr;
+  ASSERT_NE(window, nullptr);
+  const std::uint64_t target = window->framesDrawn() + static_cast<std::uint64_t>(count);
+  for (int i = 0; i < 2000 && window->framesDrawn() < target; ++i) pump(15);
+  EXPECT_GE(window->framesDrawn(), target) << "the render thread stopped drawing";
+}
+
+platform::TopLevelWindow::Image EditorGuiTest::capture() {
+  platform::TopLevelWindow::Image image;
+  std::string error;
+  EXPECT_TRUE(top_ && top_->capture(image, error)) << error;
+  return image;
 }
 
 }  // namespace gw::test

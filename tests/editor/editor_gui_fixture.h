@@ -44,6 +44,8 @@ class TestEditor : public TarnEditor {
   TestEditor(TarnAuBase* effect, Build build) : TarnEditor(effect), build_(build) {}
   void buildView(int x, int y) override;
   std::vector<TW::UIElement*> elements;
+  // Set before opening: the window draws text with the system's face.
+  bool withText = false;
 
  private:
   Build build_;
@@ -60,6 +62,15 @@ class EditorGuiTest : public ::testing::Test {
   void pump(int ms);
   // The top-level window's origin on the root window.
   void windowOrigin(int& x, int& y);
+  // XTest: the pointer to window pixel (x, y), the first button, a key; each then idles.
+  void moveTo(int x, int y);
+  void button(bool down);
+  void key(unsigned long keysym, bool down);
+  // Idles until the open editor has drawn count more frames (at most 30 s): the first
+  // frames come later on a loaded machine or under a sanitizer.
+  void waitForFrames(int count);
+  // What the editor's window shows now.
+  platform::TopLevelWindow::Image capture();
   vst::IntPtr dispatch(std::int32_t opcode, std::int32_t index = 0, vst::IntPtr value = 0,
                        void* ptr = nullptr, float opt = 0.0f);
 

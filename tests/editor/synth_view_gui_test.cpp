@@ -35,25 +35,16 @@ class SynthViewTest : public EditorGuiTest {
     setenv("XDG_CONFIG_HOME", prefs.c_str(), 1);
     create();
     openEditor();
-    pump(300);
+    waitForFrames(3);
   }
 
   // The pointer to design point (x, y): y upwards from the bottom of the 415-unit view.
-  void moveTo(float x, float y, int settle = 60) {
-    int ox = 0, oy = 0;
-    windowOrigin(ox, oy);
-    XTestFakeMotionEvent(display_, -1, ox + static_cast<int>(x), oy + 415 - static_cast<int>(y),
-                         CurrentTime);
-    XSync(display_, False);
-    pump(settle);
-  }
-  void button(bool down) {
-    XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
-    XSync(display_, False);
-    pump(80);
+  void pointTo(float x, float y, int settle = 0) {
+    moveTo(static_cast<int>(x), 415 - static_cast<int>(y));
+    if (settle > 0) pump(settle);
   }
   void click(float x, float y) {
-    moveTo(x, y);
+    pointTo(x, y);
     button(true);
     button(false);
   }
@@ -90,9 +81,7 @@ class SynthViewTest : public EditorGuiTest {
 
   // Grey text pixels where the status line names a parameter (left of x = 470).
   int statusNamePixels() {
-    platform::TopLevelWindow::Image image;
-    std::string error;
-    EXPECT_TRUE(top_->capture(image, error)) << error;
+    const platform::TopLevelWindow::Image image = capture();
     int grey = 0;
     for (int y = 2; y < 22; ++y) {
       for (int x = 300; x < 462; ++x) {
@@ -136,10 +125,10 @@ TEST_F(SynthViewTest, DraggingAKnobAutomatesTheHostAndTheEngineHearsItAtTheNextB
   ASSERT_GT(before, 1e-4f) << "the default program sounds";
   HostRecorder::instance().clear();
   // "Volume" in "Misc": knob (568.8, 355) to (588.8, 375). Down 100 units: -0.5.
-  moveTo(579, 365);
+  pointTo(579, 365);
   button(true);
-  moveTo(579, 315);
-  moveTo(579, 265);
+  pointTo(579, 315);
+  pointTo(579, 265);
   button(false);
   const auto automate = calls(vst::audioMasterAutomate);
   ASSERT_FALSE(automate.empty());
@@ -165,10 +154,10 @@ TEST_F(SynthViewTest, SawSetsAllSixteenLevelsInOrder) {
 
 TEST_F(SynthViewTest, PaintingTheLevelsBankSetsEachBarReachedWithBalancedEdits) {
   // The bank spans (20, 20) to (212, 100); at y = 90 a bar takes level 0.75.
-  moveTo(26, 90);
+  pointTo(26, 90);
   button(true);
-  moveTo(50, 90);
-  moveTo(86, 90);
+  pointTo(50, 90);
+  pointTo(86, 90);
   button(false);
   for (int n : {1, 3, 6}) EXPECT_NEAR(parameter(param::level(n)), 0.875f, 0.01f) << n;
   const auto begins = calls(vst::audioMasterBeginEdit);
@@ -179,9 +168,9 @@ TEST_F(SynthViewTest, PaintingTheLevelsBankSetsEachBarReachedWithBalancedEdits) 
 }
 
 TEST_F(SynthViewTest, HoveringABarNamesItsParameterInTheStatusLine) {
-  moveTo(100, 115, 300);  // between frames: nothing named
+  pointTo(100, 115, 300);  // between frames: nothing named
   const int idle = statusNamePixels();
-  moveTo(20 + 54, 60, 300);  // bar 5 of the levels bank
+  pointTo(20 + 54, 60, 300);  // bar 5 of the levels bank
   EXPECT_EQ(editor()->window()->hoverParam().load(), param::level(5));
   const int named = statusNamePixels();
   EXPECT_GT(named, idle + 40) << "\"Level 5\" is written left of the value";
