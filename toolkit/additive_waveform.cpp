@@ -4,8 +4,8 @@
 
 #include "engine/oscillator.h"
 #include "plugin/parameter_ids.h"
-#include "toolkit/curve_gl.h"
 #include "toolkit/element_host.h"
+#include "toolkit/gl_shapes.h"
 
 namespace TW {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/curve_gl.h"
 #include "toolkit/element_host.h"
+#include "toolkit/gl_shapes.h"
 
 namespace TW {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "toolkit/gl_shapes.h"
 #include "toolkit/multi_slider.h"
 
 namespace TW {
@@ -40,13 +41,7 @@ void RippleMultiSlider::endBars() {
 
 void MultiSlider::draw() {
   const gw::Box& b = box_;
-  glColor3f(0.0f, 1.0f, 0.0f);
-  glBegin(GL_LINE_LOOP);
-  glVertex2f(b.minX, b.minY);
-  glVertex2f(b.maxX, b.minY);
-  glVertex2f(b.maxX, b.maxY);
-  glVertex2f(b.minX, b.maxY);
-  glEnd();
+  outlineBox(b);
   glColor3f(1.0f, 1.0f, 0.0f);
   glBegin(GL_POINTS);
   for (int i = 0; i < kCount; ++i)
