@@ -5,7 +5,6 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 #include <atomic>
 #include <cmath>
@@ -14,8 +13,11 @@
 #include <thread>
 #include <vector>
 
+#include "editor/display_flags.h"
+#include "platform/preferences.h"
 #include "plugin/parameter_ids.h"
 #include "plugin/vst/aeffect.h"
+#include "resources/resource_table.h"
 #include "tests/editor/editor_gui_fixture.h"
 #include "toolkit/control.h"
 
@@ -176,7 +178,7 @@ TEST_F(SynthViewTest, HoveringABarNamesItsParameterInTheStatusLine) {
   EXPECT_GT(named, idle + 40) << "\"Level 5\" is written left of the value";
 }
 
-TEST_F(SynthViewTest, PrefsOpensTheDialogWhileTheEditorKeepsDrawing) {
+TEST_F(SynthViewTest, PrefsOpensTheDialogWhoseCheckBoxWorksWhileTheEditorKeepsDrawing) {
   std::atomic<std::uint64_t> drawnWhileOpen{0};
   std::atomic<bool> dialogSeen{false};
   std::thread user([&] {
@@ -213,18 +215,45 @@ TEST_F(SynthViewTest, PrefsOpensTheDialogWhileTheEditorKeepsDrawing) {
     const std::uint64_t start = editor()->window()->framesDrawn();
     std::this_thread::sleep_for(600ms);
     drawnWhileOpen = editor()->window()->framesDrawn() - start;
-    XSetInputFocus(display, dialog, RevertToParent, CurrentTime);
-    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Escape), True, CurrentTime);
-    XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Escape), False, CurrentTime);
-    XSync(display, False);
+    // The template's dialog units scale to the window's pixels on each axis.
+    const platform::DialogTemplate& layout = resources::aboutDialogTemplate();
+    XWindowAttributes size;
+    XGetWindowAttributes(display, dialog, &size);
+    const auto clickAt = [&](double unitsX, double unitsY) {
+      int x = 0, y = 0;
+      Window child = 0;
+      XTranslateCoordinates(display, dialog, DefaultRootWindow(display),
+                            static_cast<int>(unitsX * size.width / layout.width),
+                            static_cast<int>(unitsY * size.height / layout.height), &x, &y, &child);
+      XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+      XTestFakeButtonEvent(display, 1, True, CurrentTime);
+      XTestFakeButtonEvent(display, 1, False, CurrentTime);
+      XSync(display, False);
+      std::this_thread::sleep_for(300ms);
+    };
+    for (const platform::DialogControl& control : layout.controls) {
+      if (control.id == resources::about::kFloatingTooltip) {
+        clickAt(control.x + 3.0, control.y + control.height / 2.0);  // the box itself
+      }
+    }
+    for (const platform::DialogControl& control : layout.controls) {
+      if (control.id == resources::about::kOk) {
+        clickAt(control.x + control.width / 2.0, control.y + control.height / 2.0);
+      }
+    }
     XCloseDisplay(display);
   });
-  click(498 + 17, 10 + 12);  // the dialog runs inside this idle until Escape
+  ASSERT_FALSE(displayFlags().floatingTooltip.load());
+  click(498 + 17, 10 + 12);  // the dialog runs inside this idle until OK
   pump(200);
   user.join();
   EXPECT_TRUE(dialogSeen);
   EXPECT_GT(drawnWhileOpen.load(), 8u) << "frames go on behind the modal dialog";
-  EXPECT_EQ(editor()->window()->hoverParam().load(), -7) << "the editor is still there";
+  ASSERT_NE(editor()->window(), nullptr) << "the editor is still open";
+  waitForFrames(2);
+  EXPECT_TRUE(displayFlags().floatingTooltip.load()) << "the check box took effect";
+  EXPECT_EQ(platform::readPreference(kPrefFloatingTooltip, -1), 1) << "and was stored";
+  displayFlags().floatingTooltip.store(false);  // process-wide: later tests expect the default
 }
 
 TEST_F(SynthViewTest, ReopenedEditorsAndProgramChangesShowTheProgramsValues) {
