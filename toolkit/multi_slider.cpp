@@ -29,6 +29,14 @@ float MultiSlider::barCentre(const gw::Box& absolute, int bar) const {
          (static_cast<float>(bar) + 0.5f) / kCount * (absolute.maxX - absolute.minX);
 }
 
+void MultiSlider::RegionReceiver::addBounds(gw::Box& box) const {
+  const gw::Box bank = slider_.absoluteBounds();
+  if (bank.isEmpty()) return;
+  const float width = (bank.maxX - bank.minX) / kCount;
+  const float x0 = bank.minX + width * static_cast<float>(bar_);
+  box.extend(gw::Box::of(x0, bank.minY, x0 + width, bank.maxY));
+}
+
 UIElement* MultiSlider::hitTest(gw::Point point) {
   if (!box_.contains(point)) return nullptr;
   const float p = (point.x - box_.minX) / (box_.maxX - box_.minX);

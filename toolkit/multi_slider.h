@@ -30,6 +30,9 @@ class MultiSlider : public MultiControl {
     void mouseUp(gw::Point p, std::uint32_t m) override { slider_.mouseUp(p, m); }
     void mouseEnter() override { slider_.regionEnter(bar_); }
     void mouseLeave() override { slider_.regionLeave(bar_); }
+    // The bar's column in absolute design units: a region is in no group, and the light
+    // that follows the hovered element finds the bar by it.
+    void addBounds(gw::Box& box) const override;
 
     MultiSlider& slider() const { return slider_; }
     int bar() const { return bar_; }

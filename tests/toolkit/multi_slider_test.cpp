@@ -167,6 +167,10 @@ TEST_F(MultiSliderTest, HoveringABarNamesItsParameterUntilThePointerLeaves) {
   EXPECT_EQ(host.hoverParam().load(), kLevels + 3);
   EXPECT_EQ(host.tooltipAnchor().load(), &levels);
   EXPECT_EQ(host.hovered().load(), &levels.region(3));
+  const Box column = levels.region(3).absoluteBounds();
+  EXPECT_FLOAT_EQ(column.minX, kX0 + 36.0f);
+  EXPECT_FLOAT_EQ(column.maxX, kX0 + 48.0f);
+  EXPECT_FLOAT_EQ(column.maxY, kY0 + 80.0f) << "the light follows the hovered bar";
   send(Kind::Move, at(4, 0.2f));
   EXPECT_EQ(host.hoverParam().load(), kLevels + 4);
   send(Kind::Move, {kX0 + 300.0f, kY0});
