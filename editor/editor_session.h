@@ -33,6 +33,8 @@ class EditorSession : public EditorLink {
   // Thread: UI. Stops the render thread (at most 5000 ms) and destroys the child window.
   void close();
   bool isOpen() const { return parent_ != 0; }
+  // The host's window the editor is open in; 0 when closed.
+  std::uintptr_t parent() const { return parent_; }
   // Thread: UI. Pointer events, then queued parameter changes reach the controls.
   void idle();
 

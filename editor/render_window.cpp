@@ -53,6 +53,8 @@ RenderWindow::RenderWindow(gw::EditorSession* view, gw::ParameterPort& port,
   child_ = gw::platform::ChildWindow::create(parent, viewportWidth_, viewportHeight_, error);
   if (!child_) {
     gw::platform::showMessageBox(error, "Error", gw::platform::MessageIcon::Warning);
+  } else {
+    shown_.store(child_->viewable(), std::memory_order_release);
   }
 
   auto labels = std::make_unique<TW::StaticText>(font_.get());
@@ -127,6 +129,10 @@ void RenderWindow::idle() {
         case gw::PointerTracker::Capture::Keep:
           break;
       }
+    }
+    const bool viewable = child_->viewable();
+    if (shown_.exchange(viewable, std::memory_order_acq_rel) != viewable && viewable) {
+      thread_.signal(gw::RenderThread::kShown);
     }
   }
   dispatcher().flush();

@@ -76,6 +76,10 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   TW::StaticText& labels() const { return *labels_; }
   gw::TextFont* font() const { return font_.get(); }
 
+  // Thread: any. False while the host hides the window (its child window is not
+  // viewable): the render thread then draws nothing until it is shown again.
+  bool shown() const { return shown_.load(std::memory_order_acquire); }
+
   gw::EditorSession* view() const { return view_; }
   float scale() const { return scaleX_; }
   int viewportWidth() const { return viewportWidth_; }
@@ -145,6 +149,7 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // Set when the window is abandoned to a late render thread: it no longer asks the
   // plug-in for anything, since the plug-in may be gone.
   std::atomic<bool> detached_{false};
+  std::atomic<bool> shown_{true};
 
   gw::RenderThread thread_;
 };

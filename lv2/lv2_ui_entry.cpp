@@ -18,8 +18,15 @@ namespace {
 
 class Lv2SynthEditor final : public gw::EditorSession {
  public:
-  using gw::EditorSession::EditorSession;
-  void buildView(int x, int y) override { gw::buildSynthView(*this, x, y); }
+  explicit Lv2SynthEditor(gw::ParameterPort& port) : gw::EditorSession(port), commands_(port) {}
+  void buildView(int x, int y) override { gw::buildSynthView(*this, commands_, x, y); }
+  void idle() {
+    gw::EditorSession::idle();
+    commands_.idle(*this, parent());
+  }
+
+ private:
+  gw::SynthViewCommands commands_;
 };
 
 // The port is declared first: the editor, whose render thread reads it, goes first.
