@@ -27,6 +27,7 @@
 // Last: Xlib defines macros (None, Status) that clash with names in the headers above.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace fs = std::filesystem;
 using namespace gw::test;
@@ -43,7 +44,7 @@ vst::IntPtr VSTCALLBACK quietHost(vst::AEffect*, std::int32_t opcode, std::int32
 }
 
 class Lv2Jalv : public testing::Test {
- protected:
+ public:
   void SetUp() override {
     if (!fs::exists(kJackd)) GTEST_SKIP() << "no JACK server (scripts/install-deps hosts)";
     if (!fs::exists(kJalv)) GTEST_SKIP() << "no jalv (scripts/install-deps lv2)";
@@ -225,22 +226,29 @@ double meanLuminance(XImage* image, int x0, int y0, int x1, int y1) {
 
 // jalv's GTK window embeds the editor's UI (an X11 child window through suil): at the
 // design size, the dark background, the lighter title band and the title's text.
-TEST_F(Lv2Jalv, TheGtkHostShowsTheEditorInItsWindow) {
-  if (!fs::exists(kJalvGtk)) GTEST_SKIP() << "no jalv.gtk3 (scripts/install-deps lv2)";
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) GTEST_SKIP() << "no X display (runs under xvfb-run)";
-  std::vector<std::string> env = environment();
+// jalv.gtk3 with the editor's UI; returns its top-level window, 0 when none came.
+Window startGtkJalv(Lv2Jalv& test, Display* display) {
+  std::vector<std::string> env = test.environment();
   env.push_back("LIBGL_ALWAYS_SOFTWARE=1");
-  jalv_ = std::make_unique<BackgroundProgram>(
+  test.jalv_ = std::make_unique<BackgroundProgram>(
       std::vector<std::string>{kJalvGtk, "-x", "-n", "gw-lv2", gw::lv2::kPluginUri}, env,
-      root_ / "jalv.log");
-  ASSERT_TRUE(probe_->waitForPort("gw-lv2:out_2", 20.0)) << jalv_->log();
+      test.root_ / "jalv.log");
+  EXPECT_TRUE(test.probe_->waitForPort("gw-lv2:out_2", 20.0)) << test.jalv_->log();
   Window top = 0;
   for (int tries = 0; tries < 200 && top == 0; ++tries) {
     top = findNamed(display, DefaultRootWindow(display), "Glimmerwick");
     if (top == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  ASSERT_NE(top, 0u) << "no window named Glimmerwick\n" << jalv_->log();
+  EXPECT_NE(top, 0u) << "no window named Glimmerwick\n" << test.jalv_->log();
+  return top;
+}
+
+TEST_F(Lv2Jalv, TheGtkHostShowsTheEditorInItsWindow) {
+  if (!fs::exists(kJalvGtk)) GTEST_SKIP() << "no jalv.gtk3 (scripts/install-deps lv2)";
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) GTEST_SKIP() << "no X display (runs under xvfb-run)";
+  const Window top = startGtkJalv(*this, display);
+  ASSERT_NE(top, 0u);
   // The render thread draws at about 30 frames a second from when the UI opened.
   std::this_thread::sleep_for(std::chrono::seconds(3));
   XWindowAttributes attributes;
@@ -264,6 +272,49 @@ TEST_F(Lv2Jalv, TheGtkHostShowsTheEditorInItsWindow) {
   XCloseDisplay(display);
   int code = -1;
   EXPECT_FALSE(jalv_->exited(code)) << "jalv.gtk3 quit with " << code << "\n" << jalv_->log();
+}
+
+// XTest: the pointer to design point (x, y) of the editor, y upwards from the bottom of
+// the 415-pixel view, then time for the host's idle calls to deliver it.
+void pointerTo(Display* display, Window top, int x, int y) {
+  int rx = 0, ry = 0;
+  Window child = 0;
+  XTranslateCoordinates(display, top, DefaultRootWindow(display), x, 415 - y, &rx, &ry, &child);
+  XTestFakeMotionEvent(display, -1, rx, ry, CurrentTime);
+  XSync(display, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+}
+
+void pointerButton(Display* display, bool down) {
+  XTestFakeButtonEvent(display, 1, down ? True : False, CurrentTime);
+  XSync(display, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+}
+
+// The drag goes from the UI through jalv's write to the plug-in's Volume port: the note
+// that follows is quieter.
+TEST_F(Lv2Jalv, AKnobDragInTheGtkHostReachesThePluginsPort) {
+  if (!fs::exists(kJalvGtk)) GTEST_SKIP() << "no jalv.gtk3 (scripts/install-deps lv2)";
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) GTEST_SKIP() << "no X display (runs under xvfb-run)";
+  const Window top = startGtkJalv(*this, display);
+  ASSERT_NE(top, 0u);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const std::size_t second = static_cast<std::size_t>(probe_->rate());
+  playNote69();
+  const double before = rms(probe_->left(), second * 6 / 10, second);
+  ASSERT_GT(before, 1e-3) << jalv_->log();
+
+  // "Volume" in "Misc" at (568.8, 355), 20 units: drag down 100 units.
+  pointerTo(display, top, 579, 365);
+  pointerButton(display, true);
+  pointerTo(display, top, 579, 315);
+  pointerTo(display, top, 579, 265);
+  pointerButton(display, false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  playNote69();
+  EXPECT_LT(rms(probe_->left(), second * 6 / 10, second), 0.5 * before) << jalv_->log();
+  XCloseDisplay(display);
 }
 
 }  // namespace
