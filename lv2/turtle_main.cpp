@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
   gw::lv2::writePluginDescription(plugin, withUi);
   std::ofstream bank(presetsPath, std::ios::trunc);
   gw::lv2::writePresets(bank, presets);
-  const bool ok =
-      finish(manifest, manifestPath) & finish(plugin, pluginPath) & finish(bank, presetsPath);
-  return ok ? 0 : 1;
+  // Every file is closed and reported, whichever failed first.
+  const bool manifestOk = finish(manifest, manifestPath);
+  const bool pluginOk = finish(plugin, pluginPath);
+  const bool bankOk = finish(bank, presetsPath);
+  return manifestOk && pluginOk && bankOk ? 0 : 1;
 }
