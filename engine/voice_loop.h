@@ -82,7 +82,10 @@ struct VoiceLoop {
     r.warped[i] = phaseWarpSplat(ls.phase, Float4::splat(pw)).lane0();
     ((ls.lfoSin * b.lfoAmount + b.lfoOffset) * withLane0(le.levelA, 1.0f))
         .store(r.envGains + 4 * i);
-    r.coef[i] = coefBase + broadcast<1>(le.levelB).lane0() * coefRange;
+    // A long segment can leave the envelope a hair outside 0..1; past its end points the
+    // coefficient would leave the range the block's damping keeps stable.
+    const float sweep = std::min(std::max(broadcast<1>(le.levelB).lane0(), 0.0f), 1.0f);
+    r.coef[i] = coefBase + sweep * coefRange;
     r.amp[i] = le.levelA.lane0();
     ls.phase = ls.phase + step;
     ls.phase = ls.phase - trunc(ls.phase);
