@@ -150,6 +150,7 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& state, const LaneBlock<V>& b, Lan
                                  std::uint32_t n) {
   constexpr int kL = kLanes<V>;
   LaneState<V> s = state;
+  const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
   for (std::uint32_t i = 0; i < n; ++i) {
     for (int k = 0; k < Voice::kEnvelopes; ++k) {
       s.level[k] += s.inc[k];
@@ -163,7 +164,10 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& state, const LaneBlock<V>& b, Lan
     const V env2 = (s.lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * s.level[2];
     const V env3 = (s.lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * s.level[3];
     storeColumns(none, env1, env2, env3, r.gainsOf(0, i), LaneRuns<V>::kGainStride);
-    (s.coefBase + s.level[5] * s.coefRange).store(r.coef + i * kL);
+    // A long segment can leave the envelope a hair outside 0..1; past its end points the
+    // coefficient would leave the range the block's damping keeps stable.
+    const V sweep = min(max(s.level[5], zero), one);
+    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
     s.level[0].store(r.amp + i * kL);
     s.phase = s.phase + s.step;
     s.phase = s.phase - trunc(s.phase);
