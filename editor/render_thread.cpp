@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "editor/render_window.h"
+#include "platform/module_pin.h"
 
 namespace gw {
 
@@ -48,6 +49,10 @@ bool RenderThread::stop(int waitMs, std::function<void()> onLateExit) {
   abandoned_ = true;
   onLateExit_ = std::move(onLateExit);
   lock.unlock();
+  // The thread runs our code after this returns, maybe after the host has unloaded us.
+  // It cannot drop a reference to the module itself (its dlclose would return into
+  // unmapped code), so the module stays mapped for the rest of the process instead.
+  platform::keepModuleMapped();
   thread_.detach();
   running_ = false;
   return false;

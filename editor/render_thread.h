@@ -1,7 +1,7 @@
 // The render thread of one editor: GL set-up, then a frame and a wait of at most 33 ms,
 // until told to quit; then GL release. A thread that does not end within the bound at
 // close cannot be killed safely: it is detached and ends on its own, and whatever it
-// uses is kept alive until it does.
+// uses is kept alive until it does, the module's code included.
 #pragma once
 
 #include <array>

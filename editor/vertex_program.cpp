@@ -21,9 +21,8 @@ VertexProgram loadVertexProgram(int type, int id) {
   glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
   if (program.errorPosition != -1) {
     const GLubyte* message = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
-    std::printf("error at position: %d\n%s\n", program.errorPosition,
+    std::fprintf(stderr, "error at position: %d\n%s\n", program.errorPosition,
                 message != nullptr ? reinterpret_cast<const char*>(message) : "");
-    std::fflush(stdout);
     glDeleteProgramsARB(1, &name);
     return program;
   }

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "editor/texture.h"
 #include "effects/eye_candy.h"
 
@@ -10,6 +12,8 @@ namespace TW {
 void Ripples::addRipple(float x, float y, const float colour[4], float radius, float lifetime,
                         float growth) {
   if (colour == nullptr) return;
+  // A lifetime that is not a positive number would hold its slot for ever.
+  if (!(lifetime > 0.0f) || !std::isfinite(lifetime + x + y + radius + growth)) return;
   Ripple request;
   request.x = x;
   request.y = y;

@@ -42,7 +42,8 @@ class Ripples : public Effect, public RippleSink {
 
   // Thread: UI. Asks for a ripple of age 0; colour is red, green, blue, peak alpha. It
   // lands at the next step when fewer than 32 are live, and is dropped otherwise, or when
-  // the requests of one frame overflow. A null colour is refused.
+  // the requests of one frame overflow. A null colour, a lifetime that is not positive
+  // and values that are not finite are refused.
   void addRipple(float x, float y, const float colour[4], float radius, float lifetime,
                  float growth) override;
 

@@ -49,14 +49,15 @@ CubeMesh buildCubeMesh() {
 }
 
 int Vortex::libraryRandom() {
-  return std::rand();
+  // The spawning and axis formulas assume rand() of 0..32767; glibc's reaches 2^31 - 1.
+  return std::rand() / (RAND_MAX / 32768 + 1);
 }
 
 Vortex::Vortex(RandomSource random)
     : random_(random != nullptr ? random : &libraryRandom), mesh_(buildCubeMesh()) {}
 
 void Vortex::addCube(float x, float y) {
-  requests_.push(CubeRequest{x, y});
+  if (std::isfinite(x) && std::isfinite(y)) requests_.push(CubeRequest{x, y});
 }
 
 void Vortex::land(const CubeRequest& request) {

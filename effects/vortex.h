@@ -43,15 +43,16 @@ class Vortex : public Effect, public CubeSink {
   static constexpr std::uint32_t kRequestCapacity = 32;
   static constexpr float kCentreX = 400.0f, kCentreY = 200.0f, kCentreZ = -5000.0f;
 
-  // 0..32767, as the C library's rand(); tests hand in a known sequence.
+  // 0..32767; tests hand in a known sequence.
   using RandomSource = int (*)();
+  // The C library's rand() brought to 0..32767 whatever its RAND_MAX.
   static int libraryRandom();
 
   explicit Vortex(RandomSource random = &libraryRandom);
 
   // Thread: UI. Asks for a cube at (x, y); it lands at the next step, with a random axis,
   // when fewer than 16 are live, and is dropped otherwise or when a frame's requests
-  // overflow.
+  // overflow. A position that is not finite is refused.
   void addCube(float x, float y) override;
 
   // Thread: render. Takes the waiting cube requests (also with eye candy off), then ages,

@@ -2,6 +2,8 @@
 // continuous type (Thru, Low, Band, High, Thru again).
 #pragma once
 
+#include <algorithm>
+
 #include "engine/param_view.h"
 #include "engine/voice.h"
 
@@ -31,10 +33,20 @@ void setFilterCoefficients(Voice& v, const FilterBlock& block, ParamView params)
 struct FilterState {
   float low, band, high;
 };
+// Q 1 leaves the filter undamped, so a harmonic at the cutoff would grow without end. The
+// integrators are held within this limit, 80 dB above full scale: a stable sound never gets
+// near it, so below it the filter is exactly the plain state-variable filter.
+constexpr float kFilterStateLimit = 1.0e4f;
+inline float limitFilterState(float v) {
+  return std::min(std::max(v, -kFilterStateLimit), kFilterStateLimit);
+}
 inline float filterSample(FilterState& s, float x, float f, float damping, const FilterWeights& w) {
-  s.low = s.low + f * s.band;
-  s.high = x - s.low - damping * s.band;
-  s.band = s.band + f * s.high;
+  // The high output takes the low integrator before its limit, which keeps that limit off
+  // the chain from one sample to the next; below the limit the two are the same.
+  const float low = s.low + f * s.band;
+  s.high = x - low - damping * s.band;
+  s.band = limitFilterState(s.band + f * s.high);
+  s.low = limitFilterState(low);
   return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "plugin/factory_bank.h"
 #include "plugin/parameter_model.h"
 #include "plugin/parameter_table.h"
 #include "plugin/value_texts.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr std::int32_t kInputs = 0;
 constexpr std::int32_t kOutputs = 2;
 constexpr std::size_t kEffectNameChars = 31;
+static_assert(gw::kFactoryPresetCount == TarnAuBase::kNumPrograms);
 
 }  // namespace
 
@@ -26,6 +28,13 @@ TarnAdditiveSynth::TarnAdditiveSynth(vst::HostCallback audioMaster)
   setNumInputs(kInputs);
   setNumOutputs(kOutputs);
   setUniqueID(kUniqueId);
+  for (int i = 0; i < kNumPrograms; ++i) {
+    TarnProgramBasic* target = program(i);
+    if (target == nullptr) continue;  // constructed() reports the failed allocation
+    const gw::FactoryPreset& preset = gw::factoryBank[i];
+    for (int j = 0; j < gw::param::kCount; ++j) target->setValue(j, preset.values[j]);
+    target->setName(preset.name);
+  }
 #if GW_WITH_EDITOR
   new TarnAdditiveSynthView(this);  // becomes this plug-in's editor, owned by the SDK base
 #endif

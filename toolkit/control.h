@@ -1,5 +1,7 @@
 // Controls bound to parameters: one (Control, Knob) or sixteen in a row (MultiControl).
-// Values shown are normalised (0..1) and read by the render thread, hence atomic.
+// Values shown are normalised (0..1) and read by the render thread, hence atomic. The
+// display records, and the plug-in port in them, are for the UI thread only: a frame
+// draws from the published values and never reaches the plug-in through a control.
 #pragma once
 
 #include <array>

@@ -67,6 +67,7 @@ int run(const gw::render::RenderOptions& options) {
   settings.sampleRate = options.sampleRate;
   settings.blockSize = options.blockSize;
   settings.maxTailSeconds = options.maxTailSeconds;
+  settings.gain = static_cast<float>(std::pow(10.0, options.gainDb / 20.0));
   render::RenderSummary summary;
   const auto sink = [&writer](const float* l, const float* r, std::int32_t n) {
     return writer.write(l, r, n);

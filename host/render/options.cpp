@@ -12,6 +12,9 @@ constexpr double kMinRate = 1000.0;
 constexpr double kMaxRate = 768000.0;
 constexpr int kMaxBlock = 16384;
 constexpr double kMaxTail = 600.0;
+// A monitoring gain: enough to tame a loud render or lift a quiet one, never to hide it.
+constexpr double kMinGainDb = -60.0;
+constexpr double kMaxGainDb = 20.0;
 
 bool parseNumber(const std::string& text, double& out) {
   if (text.empty()) return false;
@@ -53,6 +56,7 @@ const char* usageText() {
          "  -b, --block FRAMES     block size (default 512)\n"
          "  -f, --format F         float (32-bit, default), pcm16 or pcm24\n"
          "  --max-tail SECONDS     longest release tail after the last event (default 30)\n"
+         "  -g, --gain DB          scale the output by DB decibels, -60 to 20 (default 0)\n"
          "  -h, --help             show this text\n"
          "\n"
          "After the last event the render goes on until the output has stayed below\n"
@@ -139,6 +143,11 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
       if (!parseNumber(value, options.maxTailSeconds) || options.maxTailSeconds < 0.0 ||
           options.maxTailSeconds > kMaxTail)
         return fail("tail cap '" + value + "' is not a number of seconds from 0 to 600");
+    } else if (isOption("-g", "--gain")) {
+      if (!takeValue()) return needsValue();
+      if (!parseNumber(value, options.gainDb) || options.gainDb < kMinGainDb ||
+          options.gainDb > kMaxGainDb)
+        return fail("gain '" + value + "' is not a number of decibels from -60 to 20");
     } else if (name.size() > 1 && name[0] == '-') {
       return fail("unknown option " + name);
     } else {

@@ -28,6 +28,7 @@ struct RenderOptions {
   int blockSize = 512;
   SampleFormat format = SampleFormat::Float32;
   double maxTailSeconds = 30.0;
+  double gainDb = 0.0;  // applied to the module's output before it is measured and written
 };
 
 // Parses the arguments after the program name. False with a one-line error for unknown

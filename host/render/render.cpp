@@ -71,6 +71,12 @@ bool renderSequence(host::Plugin& plugin, const Sequence& sequence, const Render
     scheduler.take(frame, block, events);
     if (!events.empty()) plugin.sendMidi(events);
     plugin.process(left.data(), right.data(), block);
+    if (settings.gain != 1.0f) {
+      for (std::int32_t i = 0; i < block; ++i) {
+        left[i] *= settings.gain;
+        right[i] *= settings.gain;
+      }
+    }
     const std::int32_t quiet = quietTail(left.data(), right.data(), block, settings.silenceLevel);
     quietFrames = quiet == block ? quietFrames + block : quiet;
     measure(left.data(), block, summary.levels[0]);

@@ -18,6 +18,7 @@ struct RenderSettings {
   double maxTailSeconds = 30.0;
   double silenceSeconds = 0.5;
   float silenceLevel = 1e-5f;  // -100 dBFS
+  float gain = 1.0f;           // applied to the module's output before it is measured
 };
 
 struct ChannelLevels {

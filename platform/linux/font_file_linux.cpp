@@ -38,19 +38,21 @@ std::string editorFontPath() {
   if (const char* windir = std::getenv("WINDIR"); windir != nullptr && *windir != '\0') {
     return std::string(windir) + "/fonts/tahoma.ttf";
   }
-  // A configuration of our own, not the process-wide one FcInit keeps: the host may
-  // use fontconfig itself, and a module must not leave its state behind.
+  // Looked up once a process: scanning the fonts takes tens of milliseconds, and the
+  // editor opens again and again. A configuration of our own, not the process-wide one
+  // FcInit keeps: the host may use fontconfig itself, and a module must not leave its
+  // state behind.
   static std::mutex mutex;
+  static std::string found;
   std::lock_guard lock(mutex);
-  FcConfig* config = FcInitLoadConfigAndFonts();
-  std::string path;
-  if (config != nullptr) {
-    path = matchFamily(config, "Tahoma");
-    if (path.empty()) path = matchFamily(config, "DejaVu Sans");
+  if (!found.empty()) return found;
+  if (FcConfig* config = FcInitLoadConfigAndFonts(); config != nullptr) {
+    found = matchFamily(config, "Tahoma");
+    if (found.empty()) found = matchFamily(config, "DejaVu Sans");
     FcConfigDestroy(config);
   }
   // Named in the message when nothing was found: where Debian keeps the fallback.
-  return path.empty() ? "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf" : path;
+  return found.empty() ? "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf" : found;
 }
 
 bool isReadableFile(const std::string& path) {

@@ -26,29 +26,35 @@ class GlxContext final : public GlContext {
       : display_(display), window_(window), context_(context) {}
 
   ~GlxContext() override {
-    x11::ensureErrorHandler();
-    if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, None, nullptr);
-    glXDestroyContext(display_, context_);
+    {
+      x11::HandlerSlotLock lock;
+      if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, None, nullptr);
+      glXDestroyContext(display_, context_);
+    }
     x11::closeDisplay(display_);
   }
 
   bool makeCurrent() override {
-    x11::ensureErrorHandler();
     // An error left over from the last frame's swap is not this call's failure.
     x11::takeError(display_);
-    const bool made = glXMakeCurrent(display_, window_, context_) == True;
+    bool made = false;
+    {
+      // Binding a window the first time swaps Mesa's handler in and out.
+      x11::HandlerSlotLock lock;
+      made = glXMakeCurrent(display_, window_, context_) == True;
+    }
     if (x11::syncAndTakeError(display_) != 0) return false;
     if (!made) x11::noteFailure("glXMakeCurrent refused the editor window");
     return made;
   }
 
-  void releaseCurrent() override { glXMakeCurrent(display_, None, nullptr); }
+  void releaseCurrent() override {
+    x11::HandlerSlotLock lock;
+    glXMakeCurrent(display_, None, nullptr);
+  }
 
   // A window the host destroyed early only makes this fail quietly on the X side.
-  void swapBuffers() override {
-    x11::ensureErrorHandler();
-    glXSwapBuffers(display_, window_);
-  }
+  void swapBuffers() override { glXSwapBuffers(display_, window_); }
 
  private:
   Display* display_;

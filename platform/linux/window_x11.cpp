@@ -27,7 +27,6 @@ class X11ChildWindow final : public ChildWindow {
       : display_(display), window_(window), colormap_(colormap) {}
 
   ~X11ChildWindow() override {
-    x11::ensureErrorHandler();
     if (captured_) XUngrabPointer(display_, CurrentTime);
     // A host may have destroyed its window, and ours with it, before closing the editor.
     if (!destroyed_) XDestroyWindow(display_, window_);
@@ -38,7 +37,6 @@ class X11ChildWindow final : public ChildWindow {
   std::uintptr_t nativeHandle() const override { return window_; }
 
   void pollEvents(std::vector<PointerEvent>& out) override {
-    x11::ensureErrorHandler();
     while (XPending(display_) > 0) {
       XEvent event;
       XNextEvent(display_, &event);

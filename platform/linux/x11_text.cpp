@@ -1,25 +1,17 @@
 #include "platform/linux/x11_text.h"
 
-#include <mutex>
-
 #include "platform/linux/x11_display.h"
 
 namespace gw::platform::x11 {
-namespace {
-
-// Message boxes may open on the render thread while a dialog runs on the UI thread.
-std::recursive_mutex xftMutex;
-
-}  // namespace
 
 void closeTextDisplay(Display* display) {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   closeDisplay(display);
 }
 
 std::unique_ptr<Painter> Painter::create(Display* display, int screen, Drawable target,
                                          const std::string& family, int pixelSize) {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   std::unique_ptr<Painter> painter(new Painter);
   painter->display_ = display;
   painter->target_ = target;
@@ -39,7 +31,7 @@ std::unique_ptr<Painter> Painter::create(Display* display, int screen, Drawable 
 }
 
 Painter::~Painter() {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   for (auto& c : colours_) XftColorFree(display_, visual_, colormap_, &c.xft);
   if (draw_ != nullptr) XftDrawDestroy(draw_);
   if (gc_ != nullptr) XFreeGC(display_, gc_);
@@ -47,7 +39,7 @@ Painter::~Painter() {
 }
 
 int Painter::textWidth(std::string_view text) const {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   if (text.empty()) return 0;
   XGlyphInfo extents{};
   XftTextExtentsUtf8(display_, font_, reinterpret_cast<const FcChar8*>(text.data()),
@@ -62,7 +54,7 @@ int Painter::averageCharWidth() const {
 }
 
 XftColor* Painter::xftColour(unsigned rgb) {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   for (auto& c : colours_) {
     if (c.rgb == rgb) return &c.xft;
   }
@@ -82,7 +74,7 @@ void Painter::useColour(unsigned rgb) {
 }
 
 void Painter::text(int x, int baseline, std::string_view text, unsigned rgb) {
-  std::lock_guard lock(xftMutex);
+  HandlerSlotLock lock;
   if (text.empty()) return;
   if (XftColor* c = xftColour(rgb)) {
     XftDrawStringUtf8(draw_, c, font_, x, baseline, reinterpret_cast<const FcChar8*>(text.data()),

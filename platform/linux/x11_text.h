@@ -13,7 +13,9 @@
 namespace gw::platform::x11 {
 
 // Closes a display that painters drew on. Xft keeps a process-wide list of the displays
-// it serves, unguarded, so everything that touches it takes one lock.
+// it serves, unguarded, and swaps its own error handler in and out: everything that
+// touches it holds HandlerSlotLock (message boxes may open on the render thread while a
+// dialog runs on the UI thread).
 void closeTextDisplay(Display* display);
 
 class Painter {

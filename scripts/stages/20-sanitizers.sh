@@ -19,7 +19,7 @@ common=(-G "Unix Makefiles" -DGW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebIn
 # handed from the UI thread to the render thread.
 threaded_targets=(gw_engine_tests toolkit_tests gw_params_tests gw_platform_tests glimmerwick
                   glimmerwick-standalone gw_module_tests gw_safety_threaded_tests
-                  editor_gui_tests module_editor_gui_tests effects_tests)
+                  editor_gui_tests module_editor_gui_tests effects_tests controls_tests)
 threaded_regex='Thread|Concurrent|Parallel|^editor_gui_tests$|^module_editor_gui_tests$'
 
 status=0

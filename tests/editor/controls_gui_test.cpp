@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "editor/display_flags.h"
 #include "editor/render_window.h"
 #include "editor/text_font.h"
 #include "effects/ripple_knob_renderer.h"
@@ -75,7 +76,7 @@ class ControlsLayoutTest : public EditorGuiTest {
     synth()->setParameter(kCutoff, 1.0f);
     synth()->setParameter(kCoarseTune, 0.5f);
     openEditor();
-    pump(600);
+    waitForFrames(3);
   }
 
   // The mean colour of the 5 x 5 pixels around design point (x, y).
@@ -165,7 +166,7 @@ TEST_F(ControlsLayoutTest, TheStatusLineNamesTheHoveredKnobAndTheButtonsText) {
   } cases[] = {{0, "Attack"}, {1, "Filter Cutoff"}};
   for (const auto& c : cases) {
     moveTo(static_cast<int>(knobCentreX(c.column)), 415 - static_cast<int>(kKnobCentreY));
-    pump(300);
+    waitForFrames(3);
     const Image image = capture();
     keep(image, c.column == 0 ? "controls-hover-attack.png" : "controls-hover-cutoff.png");
     const int expected = static_cast<int>(std::floor(460.0f - font.textWidth(c.name)));
@@ -174,10 +175,32 @@ TEST_F(ControlsLayoutTest, TheStatusLineNamesTheHoveredKnobAndTheButtonsText) {
     EXPECT_GT(greyColumns(image, 8, 22, 470, 600, first), 5) << c.name << "'s value";
   }
   moveTo(static_cast<int>(kButtonX + 10), 415 - static_cast<int>(kButtonY + 10));
-  pump(300);
+  waitForFrames(3);
   const Image image = capture();
   EXPECT_GT(greyColumns(image, 8, 22, 415, 600, first), 30) << "the button's status text";
   EXPECT_NEAR(first, 420, 3);
+}
+
+TEST_F(ControlsLayoutTest, TheFloatingTooltipShowsOverTheHoveredKnobAndFadesAway) {
+  auto& flags = displayFlags();
+  const bool candy = flags.eyeCandy.load(), tooltip = flags.floatingTooltip.load();
+  // No ripples, so only the tooltip can light the background beside the knob.
+  flags.eyeCandy = false;
+  flags.floatingTooltip = true;
+  const float beside = knobCentreX(1) + kKnobSize / 2 + 8;
+  const float above = kKnobCentreY + 4;
+  waitForFrames(3);
+  const float before = at(capture(), beside, above).luminance();
+  moveTo(static_cast<int>(knobCentreX(1)), 415 - static_cast<int>(kKnobCentreY));
+  waitForFrames(20);
+  const float shown = at(capture(), beside, above).luminance();
+  moveTo(5, 300);
+  waitForFrames(60);
+  const float gone = at(capture(), beside, above).luminance();
+  flags.eyeCandy = candy;
+  flags.floatingTooltip = tooltip;
+  EXPECT_GT(shown, before + 0.1f) << "the tooltip's box beside the hovered knob";
+  EXPECT_NEAR(gone, before, 0.03f) << "faded away once nothing is hovered";
 }
 
 }  // namespace

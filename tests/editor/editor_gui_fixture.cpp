@@ -134,6 +134,14 @@ void EditorGuiTest::key(unsigned long keysym, bool down) {
   pump(80);
 }
 
+void EditorGuiTest::waitForFrames(int count) {
+  RenderWindow* window = editor() != nullptr ? editor()->window() : nullptr;
+  ASSERT_NE(window, nullptr);
+  const std::uint64_t target = window->framesDrawn() + static_cast<std::uint64_t>(count);
+  for (int i = 0; i < 2000 && window->framesDrawn() < target; ++i) pump(15);
+  EXPECT_GE(window->framesDrawn(), target) << "the render thread stopped drawing";
+}
+
 platform::TopLevelWindow::Image EditorGuiTest::capture() {
   platform::TopLevelWindow::Image image;
   std::string error;

@@ -66,6 +66,9 @@ class EditorGuiTest : public ::testing::Test {
   void moveTo(int x, int y);
   void button(bool down);
   void key(unsigned long keysym, bool down);
+  // Idles until the open editor has drawn count more frames (at most 30 s): the first
+  // frames come later on a loaded machine or under a sanitizer.
+  void waitForFrames(int count);
   // What the editor's window shows now.
   platform::TopLevelWindow::Image capture();
   vst::IntPtr dispatch(std::int32_t opcode, std::int32_t index = 0, vst::IntPtr value = 0,

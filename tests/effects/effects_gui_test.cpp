@@ -175,9 +175,9 @@ TEST_F(EffectsGuiTest, KnobProgramLoadsWithoutErrorAndIsThePathTaken) {
   const int knob = renderer.addKnob();
   renderer.setKnobColour(knob, 0.2f, 0.2f, 0.9f, 1.0f);
   renderer.setKnobGeometry(knob, 80.0f, 60.0f, 30.0f);
-  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
   renderer.glSetUp();
-  const std::string printed = ::testing::internal::GetCapturedStdout();
+  const std::string printed = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(printed.find("error at position"), std::string::npos) << printed;
   ASSERT_NE(renderer.program(), 0u);
 

@@ -62,10 +62,16 @@ TEST(RipplesSlots, TheThirtyThirdRequestIsIgnoredWhileThirtyTwoLive) {
   for (int i = 0; i < Ripples::kSlots; ++i) EXPECT_NE(ripples.ripple(i).x, 99.0f);
 }
 
-TEST(RipplesSlots, NullColourIsRefusedAndAnOverflowingFrameIsHarmless) {
+TEST(RipplesSlots, BadRequestsAreRefusedAndAnOverflowingFrameIsHarmless) {
   EyeCandySwitch on(true);
   Ripples ripples(nullptr);
   ripples.addRipple(1.0f, 1.0f, nullptr, 10.0f, 2.0f, 30.0f);
+  // These would never expire, or never draw anything sensible.
+  ripples.addRipple(1.0f, 1.0f, kColour, 10.0f, NAN, 30.0f);
+  ripples.addRipple(1.0f, 1.0f, kColour, 10.0f, 0.0f, 30.0f);
+  ripples.addRipple(1.0f, 1.0f, kColour, 10.0f, -1.0f, 30.0f);
+  ripples.addRipple(INFINITY, 1.0f, kColour, 10.0f, 2.0f, 30.0f);
+  ripples.addRipple(1.0f, 1.0f, kColour, NAN, 2.0f, 30.0f);
   ripples.step();
   EXPECT_EQ(ripples.count(), 0);
   // More requests than one frame can queue: the surplus is lost, later ones still land.

@@ -2,6 +2,7 @@
 // random sequence, cube axes, and the shared mesh's faces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "effects/vortex.h"
@@ -29,6 +30,13 @@ TEST_F(VortexTest, TheSeventeenthCubeIsIgnored) {
   vortex_.addCube(99.0f, 5.0f);
   vortex_.step();
   EXPECT_EQ(vortex_.cubeCount(), Vortex::kCubeSlots);
+}
+
+TEST_F(VortexTest, CubesAtPositionsThatAreNotNumbersAreRefused) {
+  vortex_.addCube(NAN, 5.0f);
+  vortex_.addCube(5.0f, -INFINITY);
+  vortex_.step();
+  EXPECT_EQ(vortex_.cubeCount(), 0);
 }
 
 TEST_F(VortexTest, ACubeLivesOneHundredFiftyStepsAndGoesAtTheNext) {
@@ -86,6 +94,25 @@ TEST_F(VortexTest, SpawnedPointsSpanTheWindowAndStopAt128) {
   scriptedValues = {0, 100, 100};
   vortex_.step();
   EXPECT_EQ(scriptedValues.size(), 3u);
+}
+
+TEST(VortexRandom, TheLibrarySourceSpansFifteenBitsAndSpawnsAboutHalfTheSteps) {
+  EyeCandySwitch on(true);
+  int lowest = 32767, highest = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const int r = Vortex::libraryRandom();
+    lowest = std::min(lowest, r);
+    highest = std::max(highest, r);
+  }
+  EXPECT_GE(lowest, 0);
+  EXPECT_LT(lowest, 100);
+  EXPECT_LE(highest, 32767);
+  EXPECT_GT(highest, 32667);
+  // 51.5 % of 140 steps (before any point expires) is 72, with a spread of about 6.
+  Vortex vortex;
+  for (int i = 0; i < 140; ++i) vortex.step();
+  EXPECT_GT(vortex.pointCount(), 50);
+  EXPECT_LT(vortex.pointCount(), 95);
 }
 
 TEST_F(VortexTest, CubeAxisIsUnitLengthFromZThenYThenX) {

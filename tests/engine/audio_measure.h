@@ -57,4 +57,58 @@ inline double toneAmplitude(const std::vector<float>& x, double sampleRate, doub
   return 2.0 * std::abs(acc) / wsum;
 }
 
+// In-place radix-2 FFT; the size must be a power of two.
+inline void fft(std::vector<std::complex<double>>& a) {
+  const size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= n; len <<= 1) {
+    const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi / len);
+    for (size_t i = 0; i < n; i += len) {
+      std::complex<double> w = 1.0;
+      for (size_t k = 0; k < len / 2; ++k, w *= step) {
+        const std::complex<double> u = a[i + k], t = a[i + k + len / 2] * w;
+        a[i + k] = u + t;
+        a[i + k + len / 2] = u - t;
+      }
+    }
+  }
+}
+
+// A coarse spectrogram of [from, to): for each frame of `frame` samples (Hann window), the
+// level in dB (floored at -90) of `bands` bands spaced evenly in log frequency from 50 Hz to
+// 16 kHz. Frames follow each other in the result.
+inline std::vector<double> spectrogramDb(const std::vector<float>& x, double sampleRate,
+                                         size_t from, size_t to, size_t frame = 4096,
+                                         int bands = 24) {
+  std::vector<double> out;
+  const double lowHz = 50.0, highHz = 16000.0;
+  for (size_t start = from; start + frame <= std::min(to, x.size()); start += frame) {
+    std::vector<std::complex<double>> a(frame);
+    for (size_t i = 0; i < frame; ++i)
+      a[i] = x[start + i] * (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / frame));
+    fft(a);
+    std::vector<double> energy(bands, 0.0);
+    for (size_t k = 1; k < frame / 2; ++k) {
+      const double hz = k * sampleRate / frame;
+      if (hz < lowHz || hz >= highHz) continue;
+      const int band = static_cast<int>(bands * std::log(hz / lowHz) / std::log(highHz / lowHz));
+      energy[band] += std::norm(a[k]) / (frame * frame);
+    }
+    for (double e : energy) out.push_back(std::max(10.0 * std::log10(e + 1e-30), -90.0));
+  }
+  return out;
+}
+
+// Mean absolute difference in dB between two spectrograms of the same shape.
+inline double spectralDistance(const std::vector<double>& a, const std::vector<double>& b) {
+  double sum = 0.0;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) sum += std::fabs(a[i] - b[i]);
+  return a.empty() ? 0.0 : sum / std::min(a.size(), b.size());
+}
+
 }  // namespace gw::test

@@ -14,9 +14,26 @@ bool parse(std::vector<std::string> args, RenderOptions& options, std::string& e
 TEST(RenderOptions, EveryOptionInBothSpellings) {
   RenderOptions o;
   std::string error;
-  ASSERT_TRUE(parse({"-o", "out.wav", "--midi=song.mid", "-p", "Bright Pad", "-s",
-                     "Filter Cutoff=2000", "--set", "160=-12", "--set-normalised=Volume=0.5",
-                     "--rate=48000", "-b", "64", "-f", "pcm24", "--max-tail", "2.5", "synth.so"},
+  ASSERT_TRUE(parse({"-o",
+                     "out.wav",
+                     "--midi=song.mid",
+                     "-p",
+                     "Bright Pad",
+                     "-s",
+                     "Filter Cutoff=2000",
+                     "--set",
+                     "160=-12",
+                     "--set-normalised=Volume=0.5",
+                     "--rate=48000",
+                     "-b",
+                     "64",
+                     "-f",
+                     "pcm24",
+                     "--max-tail",
+                     "2.5",
+                     "-g",
+                     "-9.5",
+                     "synth.so"},
                     o, error))
       << error;
   EXPECT_EQ(o.module, "synth.so");
@@ -33,6 +50,7 @@ TEST(RenderOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(o.blockSize, 64);
   EXPECT_EQ(o.format, SampleFormat::Pcm24);
   EXPECT_EQ(o.maxTailSeconds, 2.5);
+  EXPECT_EQ(o.gainDb, -9.5);
 
   RenderOptions defaults;
   ASSERT_TRUE(parse({"--info", "synth.so"}, defaults, error));
@@ -40,6 +58,7 @@ TEST(RenderOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(defaults.format, SampleFormat::Float32);
   EXPECT_EQ(defaults.sampleRate, 44100.0);
   EXPECT_TRUE(defaults.midi.empty());
+  EXPECT_EQ(defaults.gainDb, 0.0);
 
   RenderOptions help;
   EXPECT_TRUE(parse({"--help"}, help, error));  // needs no module
@@ -61,6 +80,9 @@ TEST(RenderOptions, BadCommandLinesAreRefusedWithOneLine) {
       {"-b", "12x", "a.so"},
       {"-f", "mp3", "a.so"},
       {"--max-tail", "-1", "a.so"},
+      {"--gain", "-61", "a.so"},
+      {"--gain=21", "a.so"},
+      {"-g", "loud", "a.so"},
       {"-s", "Filter Cutoff", "a.so"},
       {"-s", "=3", "a.so"},
       {"-s", "Volume=", "a.so"},

@@ -73,6 +73,18 @@ TEST_F(RenderWithFake, TailEndsAfterHalfASecondOfSilence) {
   EXPECT_NE(line.find("real time"), std::string::npos) << line;
 }
 
+// The gain scales what is written and measured; the tail still ends on the gained silence.
+TEST_F(RenderWithFake, GainScalesTheOutputAndItsLevels) {
+  settings_.gain = 0.25f;
+  std::string error;
+  ASSERT_TRUE(render(oneNote(1.234), error)) << error;
+  EXPECT_EQ(summary_.frames, 1700);
+  EXPECT_EQ(right_[1199], 0.25f);
+  EXPECT_EQ(summary_.levels[1].peak, 0.25f);
+  EXPECT_NE(summaryLine("x.wav", summary_, 1000.0, SampleFormat::Float32).find("R -12.0 dBFS"),
+            std::string::npos);
+}
+
 TEST_F(RenderWithFake, AHungNoteStopsAtTheTailCap) {
   settings_.maxTailSeconds = 2.0;
   std::string error;

@@ -65,12 +65,14 @@ TEST(ModuleIdentity, StartUpAsksForMidiAndHonoursTheVersionQuery) {
   EXPECT_EQ(host::Plugin::create(glimmerwickModule(), error, refusing), nullptr);
 }
 
-TEST(ModuleIdentity, ThirtyTwoProgramsNamedDefaults) {
+TEST(ModuleIdentity, ThirtyTwoFactoryProgramsWithTheFirstCurrent) {
   auto plugin = createPlugin();
   ASSERT_TRUE(plugin);
   EXPECT_EQ(plugin->dispatch(vst::effGetProgram), 0);
-  for (int i = 0; i < 32; ++i) EXPECT_EQ(plugin->programNameIndexed(i), "Defaults") << i;
   EXPECT_EQ(plugin->programName(), "Defaults");
+  EXPECT_EQ(plugin->programNameIndexed(1), "Simple Pad");
+  EXPECT_EQ(plugin->programNameIndexed(16), "KV CrystalStrings");
+  EXPECT_EQ(plugin->programNameIndexed(31), "KV Stars2");
   void* chunk = nullptr;
   EXPECT_EQ(plugin->dispatch(vst::effGetChunk, 0, 0, &chunk), 0);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/system.h"
+#include "plugin/factory_bank.h"
 #include "tests/plugin/synth_fixture.h"
 
 namespace gw::test {
@@ -14,12 +15,16 @@ namespace {
 // Out of range at every pointer width, and 0 once truncated to 32 bits on 64-bit hosts.
 constexpr vst::IntPtr kHugeIndex = std::numeric_limits<vst::IntPtr>::min();
 
-TEST_F(SynthTest, ProgramsStartAsDefaults) {
+TEST_F(SynthTest, ProgramsStartAsTheFactoryBank) {
   EXPECT_EQ(dispatch(vst::effGetProgram), 0);
   EXPECT_EQ(text(vst::effGetProgramName), "Defaults");
+  for (int p = 0; p < kFactoryPresetCount; ++p) {
+    for (int i = 0; i < param::kCount; ++i)
+      ASSERT_EQ(synth_->program(p)->getValue(i), factoryBank[p].values[i]) << p << " " << i;
+  }
   char name[64] = "untouched";
   EXPECT_EQ(dispatch(vst::effGetProgramNameIndexed, 31, 0, name), 1);
-  EXPECT_STREQ(name, "Defaults");
+  EXPECT_STREQ(name, "KV Stars2");
   for (int bad : {32, -1, 1000}) {
     std::strcpy(name, "untouched");
     EXPECT_EQ(dispatch(vst::effGetProgramNameIndexed, bad, 0, name), 0);
@@ -40,7 +45,8 @@ TEST_F(SynthTest, SwitchingProgramsKeepsEdits) {
   const float edited = synth_->currentValue(param::kFilterCutoff);
   dispatch(vst::effSetProgram, 0, 5);
   EXPECT_EQ(dispatch(vst::effGetProgram), 5);
-  EXPECT_EQ(synth_->currentValue(param::kFilterCutoff), 1000.0f);
+  EXPECT_EQ(synth_->currentValue(param::kFilterCutoff),
+            factoryBank[5].values[param::kFilterCutoff]);
   dispatch(vst::effSetProgram, 0, 0);
   EXPECT_EQ(synth_->currentValue(param::kFilterCutoff), edited);
   EXPECT_EQ(spy.programChanges, 2);
