@@ -64,14 +64,21 @@ void RenderThread::run(RenderWindow& window) {
   for (int i = 0; i < kEventCount; ++i) events[i] = &events_[i];
   double previous = platform::monotonicMilliseconds();
   for (;;) {
-    window.renderFrame();
-    frames_.fetch_add(1, std::memory_order_relaxed);
-    const double now = platform::monotonicMilliseconds();
-    window.setFrameInterval(std::max(static_cast<float>((now - previous) * 0.001), 1e-6f));
-    previous = now;
-    int woke = platform::AutoResetEvent::waitAny(events, kFrameWaitMs);
+    // A hidden window costs nothing: no frame, and a wait without time-out until it is
+    // shown again (kShown) or closed.
+    const bool shown = window.shown();
+    if (shown) {
+      window.renderFrame();
+      frames_.fetch_add(1, std::memory_order_relaxed);
+      const double now = platform::monotonicMilliseconds();
+      window.setFrameInterval(std::max(static_cast<float>((now - previous) * 0.001), 1e-6f));
+      previous = now;
+    }
+    int woke = platform::AutoResetEvent::waitAny(events, shown ? kFrameWaitMs : -1);
     if (woke == kPause) woke = platform::AutoResetEvent::waitAny(events, -1);
     if (woke == kQuit) break;
+    // The time spent hidden is no frame interval: the background carries on smoothly.
+    if (!shown) previous = platform::monotonicMilliseconds() - kFrameWaitMs;
   }
   window.glRelease();
   finish();

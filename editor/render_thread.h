@@ -22,6 +22,7 @@ class RenderThread {
  public:
   static constexpr int kEventCount = 5;
   static constexpr int kQuit = 0;
+  static constexpr int kShown = 1;  // the window can be seen again: draw at once
   static constexpr int kPause = 2;  // wait without time-out until another event
   static constexpr int kFrameWaitMs = 33;
   static constexpr int kStopWaitMs = 5000;

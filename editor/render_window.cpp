@@ -30,9 +30,9 @@ void copyText(char (&to)[N], const char* from) {
 
 }  // namespace
 
-RenderWindow::RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
-                           const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight,
-                           std::unique_ptr<gw::TextFont> font)
+RenderWindow::RenderWindow(gw::EditorSession* view, gw::ParameterPort& port,
+                           gw::PendingChanges& pending, const Rect& rect, std::uintptr_t parent,
+                           int pixelWidth, int pixelHeight, std::unique_ptr<gw::TextFont> font)
     : gw::ElementHost(port, pending), view_(view), rect_(rect) {
   if (font && font->loaded()) font_ = std::move(font);
   liveWindows.fetch_add(1, std::memory_order_relaxed);
@@ -53,6 +53,8 @@ RenderWindow::RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::Pendin
   child_ = gw::platform::ChildWindow::create(parent, viewportWidth_, viewportHeight_, error);
   if (!child_) {
     gw::platform::showMessageBox(error, "Error", gw::platform::MessageIcon::Warning);
+  } else {
+    shown_.store(child_->viewable(), std::memory_order_release);
   }
 
   auto labels = std::make_unique<TW::StaticText>(font_.get());
@@ -127,6 +129,10 @@ void RenderWindow::idle() {
         case gw::PointerTracker::Capture::Keep:
           break;
       }
+    }
+    const bool viewable = child_->viewable();
+    if (shown_.exchange(viewable, std::memory_order_acq_rel) != viewable && viewable) {
+      thread_.signal(gw::RenderThread::kShown);
     }
   }
   dispatcher().flush();

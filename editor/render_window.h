@@ -28,7 +28,9 @@ namespace TW {
 class StaticText;
 }
 
-class TarnEditor;
+namespace gw {
+class EditorSession;
+}  // namespace gw
 
 class RenderWindow : public gw::ElementHost, public gw::TextLabels {
  public:
@@ -42,7 +44,7 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // Thread: UI. rect is in design units; the child window takes pixelWidth x
   // pixelHeight (the scaled editor size) and the design space is mapped onto it. font:
   // the main font, null or holding no face for an editor without text.
-  RenderWindow(TarnEditor* view, gw::ParameterPort& port, gw::PendingChanges& pending,
+  RenderWindow(gw::EditorSession* view, gw::ParameterPort& port, gw::PendingChanges& pending,
                const Rect& rect, std::uintptr_t parent, int pixelWidth, int pixelHeight,
                std::unique_ptr<gw::TextFont> font = nullptr);
   ~RenderWindow();
@@ -74,7 +76,11 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   TW::StaticText& labels() const { return *labels_; }
   gw::TextFont* font() const { return font_.get(); }
 
-  TarnEditor* view() const { return view_; }
+  // Thread: any. False while the host hides the window (its child window is not
+  // viewable): the render thread then draws nothing until it is shown again.
+  bool shown() const { return shown_.load(std::memory_order_acquire); }
+
+  gw::EditorSession* view() const { return view_; }
   float scale() const { return scaleX_; }
   int viewportWidth() const { return viewportWidth_; }
   int viewportHeight() const { return viewportHeight_; }
@@ -102,7 +108,7 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // Thread: UI.
   void publishStatus();
 
-  TarnEditor* view_;
+  gw::EditorSession* view_;
   std::vector<std::unique_ptr<gw::Texture>> textures_;
   std::vector<std::unique_ptr<TW::Effect>> effects_;
   Rect rect_;
@@ -143,6 +149,7 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // Set when the window is abandoned to a late render thread: it no longer asks the
   // plug-in for anything, since the plug-in may be gone.
   std::atomic<bool> detached_{false};
+  std::atomic<bool> shown_{true};
 
   gw::RenderThread thread_;
 };

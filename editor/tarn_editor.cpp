@@ -2,23 +2,23 @@
 
 #include <cstdint>
 
-#include "editor/display_flags.h"
-#include "editor/text_font.h"
 #include "plugin/tarn_au_base.h"
 
-TarnEditor::TarnEditor(TarnAuBase* effect) : AEffEditor(effect), port_(*effect) {
-  scalePercent_ = gw::guiScalePercent();
+// The session keeps a reference to the port member, constructed after it but used only
+// once the host opens the editor.
+TarnEditor::TarnEditor(TarnAuBase* effect)
+    : AEffEditor(effect), gw::EditorSession(pluginPort_), pluginPort_(*effect) {
   rect_.top = 0;
   rect_.left = 0;
-  rect_.bottom = static_cast<std::int16_t>(415 * scalePercent_ / 100);
-  rect_.right = static_cast<std::int16_t>(610 * scalePercent_ / 100);
-  uiThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+  rect_.bottom = static_cast<std::int16_t>(pixelHeight());
+  rect_.right = static_cast<std::int16_t>(pixelWidth());
   effect->setEditor(this);
   effect->setEditorLink(this);
 }
 
+// The render thread reads the port member: the window goes before it does.
 TarnEditor::~TarnEditor() {
-  RenderWindow::destroy(std::move(window_));
+  gw::EditorSession::close();
 }
 
 bool TarnEditor::getRect(vst::ERect** rect) {
@@ -28,45 +28,17 @@ bool TarnEditor::getRect(vst::ERect** rect) {
 }
 
 bool TarnEditor::open(void* ptr) {
-  // A second open without close replaces the first window rather than leaking it.
-  if (window_) close();
-  if (ptr == nullptr) return false;
+  gw::EditorSession::close();
   systemWindow_ = ptr;
-  uiThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
-  buildView(0, 0);
+  gw::EditorSession::open(reinterpret_cast<std::uintptr_t>(ptr));
   return false;
 }
 
 void TarnEditor::close() {
-  RenderWindow::destroy(std::move(window_));
+  gw::EditorSession::close();
   systemWindow_ = nullptr;
 }
 
 void TarnEditor::idle() {
-  if (window_) window_->idle();
-}
-
-void TarnEditor::parameterChanged(int index, float value) {
-  pending_.append(index, value);
-}
-
-void TarnEditor::programChanged() {
-  if (std::this_thread::get_id() == uiThread_.load(std::memory_order_relaxed) && window_) {
-    window_->dispatcher().prime();
-  } else {
-    pending_.requestReprime();
-  }
-}
-
-RenderWindow& TarnEditor::createWindow(int x, int y, std::unique_ptr<gw::TextFont> font) {
-  RenderWindow::Rect rect;
-  rect.left = static_cast<std::int16_t>(x);
-  rect.top = static_cast<std::int16_t>(y);
-  rect.right = static_cast<std::int16_t>(x + 610);
-  rect.bottom = static_cast<std::int16_t>(y + 415);
-  RenderWindow::destroy(std::move(window_));
-  window_ = std::make_unique<RenderWindow>(
-      this, port_, pending_, rect, reinterpret_cast<std::uintptr_t>(systemWindow_),
-      rect_.right - rect_.left, rect_.bottom - rect_.top, std::move(font));
-  return *window_;
+  gw::EditorSession::idle();
 }

@@ -1,22 +1,15 @@
-// The editor class layer between the SDK's AEffEditor and the synthesiser's view: the
-// rectangle the host sizes its window by, open/idle/close of the render window, and the
-// path by which parameter changes reach the controls.
+// The VST editor: the SDK's AEffEditor over an editor session. It gives the host the
+// rectangle it sizes its window by, forwards open/idle/close to the session, and hears
+// of the plug-in's parameter and program changes through the session's editor link.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <memory>
-#include <thread>
-
+#include "editor/editor_session.h"
 #include "editor/plugin_port.h"
-#include "editor/render_window.h"
-#include "plugin/editor_link.h"
 #include "plugin/vst/aeff_editor.h"
-#include "toolkit/pending_changes.h"
 
 class TarnAuBase;
 
-class TarnEditor : public AEffEditor, public gw::EditorLink {
+class TarnEditor : public AEffEditor, public gw::EditorSession {
  public:
   // Thread: UI. Becomes the plug-in's editor (so the host sees the has-editor flag) and
   // hears of its parameter and program changes. Reads "GUI scale" once for the rectangle.
@@ -34,30 +27,7 @@ class TarnEditor : public AEffEditor, public gw::EditorLink {
   // Thread: UI. Pointer events, then queued parameter changes reach the controls.
   void idle() override;
 
-  // Thread: any, the host's audio thread included: never blocks or allocates.
-  void parameterChanged(int index, float value) override;
-  // Thread: the one that changed the program. On the UI thread every control shows the
-  // program at once; from any other thread at the next idle.
-  void programChanged() override;
-
-  // Thread: UI. Creates the render window and its tree with its top-left corner at
-  // (x, y) in the host window, starts the render thread and primes the controls.
-  virtual void buildView(int x, int y) = 0;
-
-  RenderWindow* window() const { return window_.get(); }
-  int scalePercent() const { return scalePercent_; }
-
- protected:
-  // Thread: UI. A render window of the design size at (x, y), scaled to the rectangle,
-  // drawing its text with font (none when null).
-  RenderWindow& createWindow(int x, int y, std::unique_ptr<gw::TextFont> font = nullptr);
-
-  gw::PluginPort port_;
-
  private:
-  gw::PendingChanges pending_;
+  gw::PluginPort pluginPort_;
   vst::ERect rect_{};
-  int scalePercent_ = 100;
-  std::unique_ptr<RenderWindow> window_;
-  std::atomic<std::thread::id> uiThread_{};
 };

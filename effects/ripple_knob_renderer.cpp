@@ -131,11 +131,7 @@ void RippleKnobRenderer::draw2D() {
 
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);
-  const bool lit = program_ != 0;
-  if (lit) {
-    glBindProgramARB(GL_VERTEX_PROGRAM_ARB, program_);
-    glEnable(GL_VERTEX_PROGRAM_ARB);
-  }
+  beginLit();
   glInterleavedArrays(GL_C4F_N3F_V3F, 0, vertices_.data());
   for (int i = 0; i < knobs; ++i) {
     glDrawArrays(GL_TRIANGLE_FAN, kVerticesPerKnob * i, kVerticesPerKnob);
@@ -143,12 +139,21 @@ void RippleKnobRenderer::draw2D() {
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
-  if (lit) {
-    glDisable(GL_VERTEX_PROGRAM_ARB);
-    glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
-  }
+  endLit();
   glDisable(GL_BLEND);
-  programUsed_.store(lit, std::memory_order_relaxed);
+  programUsed_.store(program_ != 0, std::memory_order_relaxed);
+}
+
+void RippleKnobRenderer::beginLit() {
+  if (program_ == 0) return;
+  glBindProgramARB(GL_VERTEX_PROGRAM_ARB, program_);
+  glEnable(GL_VERTEX_PROGRAM_ARB);
+}
+
+void RippleKnobRenderer::endLit() {
+  if (program_ == 0) return;
+  glDisable(GL_VERTEX_PROGRAM_ARB);
+  glBindProgramARB(GL_VERTEX_PROGRAM_ARB, 0);
 }
 
 void RippleKnobRenderer::glRelease() {

@@ -29,7 +29,7 @@ struct KnobRecord {
   float angle = 0.0f;                    // radians, clockwise from straight up
 };
 
-class RippleKnobRenderer : public Effect, public KnobSlots {
+class RippleKnobRenderer : public Effect, public KnobSlots, public LitSurface {
  public:
   static constexpr int kRimEntries = 11;
   static constexpr int kVerticesPerKnob = 1 + kRimEntries;
@@ -71,6 +71,9 @@ class RippleKnobRenderer : public Effect, public KnobSlots {
   float knobAngle(int index) const;
 
   void draw2D() override;
+  // The level bars share the knobs' lighting.
+  void beginLit() override;
+  void endLit() override;
   void glSetUp() override;
   void glRelease() override;
 

@@ -2,8 +2,7 @@
 // continuous type (Thru, Low, Band, High, Thru again).
 #pragma once
 
-#include <algorithm>
-
+#include "engine/float4.h"
 #include "engine/param_view.h"
 #include "engine/voice.h"
 
@@ -28,25 +27,39 @@ FilterBlock filterBlock(ParamView params, double lfo, float sampleRate);
 // Per block and voice: filterCoefBase, filterCoefRange and filterDamping.
 void setFilterCoefficients(Voice& v, const FilterBlock& block, ParamView params);
 
-// One sample through the filter; returns the type mix. f is the coefficient for this
-// sample (base plus envelope times range).
-struct FilterState {
-  float low, band, high;
-};
-// Q 1 leaves the filter undamped, so a harmonic at the cutoff would grow without end. The
-// integrators are held within this limit, 80 dB above full scale: a stable sound never gets
-// near it, so below it the filter is exactly the plain state-variable filter.
+// Far above any ordinary level: an undamped filter ("Filter Q" 1) fed at its own
+// resonance would otherwise grow without bound until it reached infinity.
 constexpr float kFilterStateLimit = 1.0e4f;
-inline float limitFilterState(float v) {
-  return std::min(std::max(v, -kFilterStateLimit), kFilterStateLimit);
-}
-inline float filterSample(FilterState& s, float x, float f, float damping, const FilterWeights& w) {
-  // The high output takes the low integrator before its limit, which keeps that limit off
-  // the chain from one sample to the next; below the limit the two are the same.
-  const float low = s.low + f * s.band;
-  s.high = x - low - damping * s.band;
-  s.band = limitFilterState(s.band + f * s.high);
-  s.low = limitFilterState(low);
+
+// The filter's running state; T is float, or one voice per lane.
+template <class T>
+struct SvfState {
+  T low, band, high;
+};
+using FilterState = SvfState<float>;
+
+// The type weights as T, for the lane-wide filter step.
+template <class T>
+struct TypeWeights {
+  T thru, low, band, high;
+  __attribute__((always_inline)) explicit TypeWeights(const FilterWeights& w)
+      : thru(splatAs<T>(w.thru)),
+        low(splatAs<T>(w.low)),
+        band(splatAs<T>(w.band)),
+        high(splatAs<T>(w.high)) {}
+};
+
+// One sample through the filter; returns the type mix. f is the coefficient for this
+// sample (base plus envelope times range). Every build and lane width runs this one step,
+// so the two integrators are limited in the same place everywhere; below the limit this is
+// exactly the plain state-variable filter.
+template <class T>
+__attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T damping,
+                                                     const TypeWeights<T>& w) {
+  const T limit = splatAs<T>(kFilterStateLimit);
+  s.low = min(max(s.low + f * s.band, -limit), limit);
+  s.high = x - s.low - damping * s.band;
+  s.band = min(max(s.band + f * s.high, -limit), limit);
   return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
 }
 

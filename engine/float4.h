@@ -6,7 +6,9 @@
 #include <emmintrin.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace gw {
 
@@ -23,6 +25,8 @@ struct alignas(16) Float4 {
   // p must be 16-byte aligned.
   static Float4 load(const float* p) { return Float4(_mm_load_ps(p)); }
   void store(float* p) const { _mm_store_ps(p, v); }
+  static Float4 loadUnaligned(const float* p) { return Float4(_mm_loadu_ps(p)); }
+  void storeUnaligned(float* p) const { _mm_storeu_ps(p, v); }
 
   float lane0() const { return _mm_cvtss_f32(v); }
   float lane(int i) const {
@@ -89,8 +93,45 @@ inline Float4 max(Float4 a, Float4 b) {
 inline Float4 trunc(Float4 x) {
   return Float4(_mm_cvtepi32_ps(_mm_cvttps_epi32(x.v)));
 }
-inline void truncToInt(Float4 x, std::int32_t* out4) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out4), _mm_cvttps_epi32(x.v));
+
+// Four signed 32-bit lanes, for indices computed four at a time.
+struct alignas(16) Int4 {
+  __m128i v;
+
+  static Int4 splat(std::int32_t x) { return Int4{_mm_set1_epi32(x)}; }
+  static Int4 make(std::int32_t l0, std::int32_t l1, std::int32_t l2, std::int32_t l3) {
+    return Int4{_mm_setr_epi32(l0, l1, l2, l3)};
+  }
+  // p must be 16-byte aligned.
+  void store(std::int32_t* p) const { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
+};
+
+// Toward zero; the integer lanes of trunc.
+inline Int4 truncToInt(Float4 x) {
+  return Int4{_mm_cvttps_epi32(x.v)};
+}
+inline Int4 operator+(Int4 a, Int4 b) {
+  return Int4{_mm_add_epi32(a.v, b.v)};
+}
+inline Int4 operator-(Int4 a, Int4 b) {
+  return Int4{_mm_sub_epi32(a.v, b.v)};
+}
+inline Int4 operator&(Int4 a, Int4 b) {
+  return Int4{_mm_and_si128(a.v, b.v)};
+}
+// a in the lanes where mask is all zeros, 0 where it is all ones.
+inline Int4 unlessMask(Int4 mask, Int4 a) {
+  return Int4{_mm_andnot_si128(mask.v, a.v)};
+}
+inline Int4 cmpGt(Int4 a, Int4 b) {
+  return Int4{_mm_cmpgt_epi32(a.v, b.v)};
+}
+inline Int4 cmpEq(Int4 a, Int4 b) {
+  return Int4{_mm_cmpeq_epi32(a.v, b.v)};
+}
+template <int kBits>
+inline Int4 shiftLeft(Int4 a) {
+  return Int4{_mm_slli_epi32(a.v, kBits)};
 }
 
 // Comparisons give all-ones lanes where true, for select and the bitwise operators.
@@ -113,6 +154,11 @@ inline Float4 select(Float4 mask, Float4 ifTrue, Float4 ifFalse) {
   return Float4(_mm_or_ps(_mm_and_ps(mask.v, ifTrue.v), _mm_andnot_ps(mask.v, ifFalse.v)));
 }
 
+// True when any lane is not zero (NaN counts as not zero).
+inline bool anyNonZero(Float4 a) {
+  return _mm_movemask_ps(_mm_cmpneq_ps(a.v, _mm_setzero_ps())) != 0;
+}
+
 // Lane 0 of a replaced by x (or by lane 0 of b), the other lanes kept.
 inline Float4 withLane0(Float4 a, float x) {
   return Float4(_mm_move_ss(a.v, _mm_set_ss(x)));
@@ -125,6 +171,22 @@ inline Float4 withLane0(Float4 a, Float4 b) {
 template <int kLane>
 inline Float4 broadcast(Float4 a) {
   return Float4(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(kLane, kLane, kLane, kLane)));
+}
+
+// Rows to columns: afterwards a holds the old lane 0 of a, b, c, d, and so on.
+inline void transpose(Float4& a, Float4& b, Float4& c, Float4& d) {
+  _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);
+}
+
+// Four vectors as the columns of a 4 × 4 matrix: lane v of a, b, c, d goes to
+// first[v × stride + 0..3] (16-byte aligned).
+inline void storeColumns(Float4 a, Float4 b, Float4 c, Float4 d, float* first,
+                         std::ptrdiff_t stride) {
+  transpose(a, b, c, d);
+  a.store(first);
+  b.store(first + stride);
+  c.store(first + 2 * stride);
+  d.store(first + 3 * stride);
 }
 
 // (l0 + l2) + (l1 + l3).
@@ -151,6 +213,15 @@ inline float max(float a, float b) {
 }
 inline float trunc(float x) {
   return std::trunc(x);
+}
+
+// x in every lane of T (float, Float4 or Float8), for templates over the lane width.
+template <class T>
+__attribute__((always_inline)) inline T splatAs(float x) {
+  if constexpr (std::is_same_v<T, float>)
+    return x;
+  else
+    return T::splat(x);
 }
 
 }  // namespace gw

@@ -5,15 +5,12 @@
 
 #include <immintrin.h>
 
-#include "engine/float4.h"
+#include <cstdint>
 
-// GCC and clang spell "compile this region for AVX" differently.
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx")
-#endif
+#include "engine/float4.h"
+#include "engine/target_region.h"
+
+GW_TARGET_REGION_BEGIN("avx")
 
 namespace gw {
 
@@ -26,6 +23,13 @@ struct alignas(32) Float8 {
   static Float8 splat(float x) { return Float8(_mm256_set1_ps(x)); }
   // One float from memory into all lanes, without a shuffle.
   static Float8 broadcast(const float* p) { return Float8(_mm256_broadcast_ss(p)); }
+  // p must be 32-byte aligned.
+  static Float8 load(const float* p) { return Float8(_mm256_load_ps(p)); }
+  void store(float* p) const { _mm256_store_ps(p, v); }
+  // Four floats from memory into both halves.
+  static Float8 broadcast4(const float* p) {
+    return Float8(_mm256_broadcast_ps(reinterpret_cast<const __m128*>(p)));
+  }
   static Float8 halves(Float4 low, Float4 high) {
     return Float8(_mm256_insertf128_ps(_mm256_castps128_ps256(low.v), high.v, 1));
   }
@@ -43,6 +47,9 @@ inline Float8 operator-(Float8 a, Float8 b) {
 inline Float8 operator*(Float8 a, Float8 b) {
   return Float8(_mm256_mul_ps(a.v, b.v));
 }
+inline Float8 operator/(Float8 a, Float8 b) {
+  return Float8(_mm256_div_ps(a.v, b.v));
+}
 inline Float8 operator-(Float8 a) {
   return Float8(_mm256_xor_ps(a.v, _mm256_set1_ps(-0.0f)));
 }
@@ -56,8 +63,42 @@ inline Float8 operator-(Float8 a, float b) {
 inline Float8 operator*(Float8 a, float b) {
   return a * Float8::splat(b);
 }
+inline Float8 operator+(float a, Float8 b) {
+  return Float8::splat(a) + b;
+}
 inline Float8 operator-(float a, Float8 b) {
   return Float8::splat(a) - b;
+}
+inline Float8 operator*(float a, Float8 b) {
+  return Float8::splat(a) * b;
+}
+inline Float8& operator+=(Float8& a, Float8 b) {
+  return a = a + b;
+}
+
+// Lanes k0..k3 of each half, in both halves.
+template <int k0, int k1, int k2, int k3>
+inline Float8 swizzle(Float8 a) {
+  return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k3, k2, k1, k0)));
+}
+
+// a × b + c with a single rounding; only for functions compiled for FMA.
+__attribute__((target("avx2,fma"))) inline Float8 fusedMulAdd(Float8 a, Float8 b, Float8 c) {
+  return Float8(_mm256_fmadd_ps(a.v, b.v, c.v));
+}
+
+// Eight 32-bit lane indices for pickLanes.
+struct alignas(32) Lanes8 {
+  __m256i v;
+  // p must be 32-byte aligned.
+  static Lanes8 load(const std::int32_t* p) {
+    return Lanes8{_mm256_load_si256(reinterpret_cast<const __m256i*>(p))};
+  }
+};
+
+// Lane i of the result is lane index[i] (0..3) of the same half of table.
+inline Float8 pickLanes(Float8 table, Lanes8 index) {
+  return Float8(_mm256_permutevar_ps(table.v, index.v));
 }
 
 // Same NaN rule as Float4's: the second operand wins.
@@ -73,10 +114,28 @@ inline Float8 trunc(Float8 x) {
   return Float8(_mm256_cvtepi32_ps(_mm256_cvttps_epi32(x.v)));
 }
 
+// All-ones lanes where true, as Float4's comparisons (ordered, non-signalling).
+inline Float8 cmpGt(Float8 a, Float8 b) {
+  return Float8(_mm256_cmp_ps(a.v, b.v, _CMP_GT_OQ));
+}
+inline Float8 cmpEq(Float8 a, Float8 b) {
+  return Float8(_mm256_cmp_ps(a.v, b.v, _CMP_EQ_OQ));
+}
+inline Float8 operator|(Float8 a, Float8 b) {
+  return Float8(_mm256_or_ps(a.v, b.v));
+}
+// Bitwise, as Float4's: GCC turns a blend on a compare into one branch per lane.
+inline Float8 select(Float8 mask, Float8 ifTrue, Float8 ifFalse) {
+  return Float8(_mm256_or_ps(_mm256_and_ps(mask.v, ifTrue.v), _mm256_andnot_ps(mask.v, ifFalse.v)));
+}
+
+// Float4's storeColumns for eight rows: lane v goes to first[v × stride + 0..3].
+inline void storeColumns(Float8 a, Float8 b, Float8 c, Float8 d, float* first,
+                         std::ptrdiff_t stride) {
+  storeColumns(a.low(), b.low(), c.low(), d.low(), first, stride);
+  storeColumns(a.high(), b.high(), c.high(), d.high(), first + 4 * stride, stride);
+}
+
 }  // namespace gw
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+GW_TARGET_REGION_END

@@ -30,8 +30,9 @@ float pwLfoCoefficient(ParamView params, float sampleRate);
 double advanceFilterLfo(float& phase, ParamView params, int frames, float sampleRate);
 
 // One step of the two-state sine oscillator; sin first, then cos from the new sin.
+// Inlined always, so that the AVX build can inline its eight-lane operations.
 template <class T>
-inline void stepOscillator(T& sin, T& cos, T coef) {
+__attribute__((always_inline)) inline void stepOscillator(T& sin, T& cos, T coef) {
   sin = sin + coef * cos;
   cos = cos - coef * sin;
 }

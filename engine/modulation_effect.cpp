@@ -14,6 +14,47 @@ float clampFinite(float x, float lo, float hi) {
   if (!(x >= lo)) return lo;
   return x > hi ? hi : x;
 }
+
+// The LFO phase at the start of a chunk, including the chunk's own length.
+float advancePhase(float phase, int chunk, float rateInc) {
+  phase = phase + chunk * rateInc;
+  phase -= std::trunc(phase);
+  return phase >= 0.0f ? phase : 0.0f;
+}
+
+// Each channel's mix of n frames' taps (four floats per frame) and the dry input in left:
+// gain × ((t0·m0 + t2·m2) + (t1·m1 + t3·m3)) + dry × x, the lane sum in sumLanes' order,
+// four frames at a time.
+void mix(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
+  Float4 maskL[4], maskR[4];
+  for (int j = 0; j < 4; ++j) {
+    maskL[j] = Float4::splat(s.maskLeft.lane(j));
+    maskR[j] = Float4::splat(s.maskRight.lane(j));
+  }
+  int f = 0;
+  for (; f + 4 <= n; f += 4) {
+    Float4 t0 = Float4::load(taps + 4 * f), t1 = Float4::load(taps + 4 * f + 4),
+           t2 = Float4::load(taps + 4 * f + 8), t3 = Float4::load(taps + 4 * f + 12);
+    transpose(t0, t1, t2, t3);  // now tap j of the four frames in tj
+    const Float4 x = Float4::loadUnaligned(left + f);
+    const Float4 l = (t0 * maskL[0] + t2 * maskL[2]) + (t1 * maskL[1] + t3 * maskL[3]);
+    const Float4 r = (t0 * maskR[0] + t2 * maskR[2]) + (t1 * maskR[1] + t3 * maskR[3]);
+    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
+    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
+  }
+  for (; f < n; ++f) {
+    const Float4 y = Float4::load(taps + 4 * f);
+    const float x = left[f];
+    left[f] = s.gainLeft * sumLanes(y * s.maskLeft) + s.dry * x;
+    right[f] = s.gainRight * sumLanes(y * s.maskRight) + s.dry * x;
+  }
+}
+
+bool allZero(const float* x, int frames) {
+  for (int f = 0; f < frames; ++f)
+    if (x[f] != 0.0f) return false;
+  return true;
+}
 }  // namespace
 
 ModulationSetup ModulationEffect::setup(ParamView p, float sr) {
@@ -52,6 +93,24 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   const ModulationSetup s = setup(p, sr);
   std::int32_t write = writeIndex_;
   while (write >= s.length) write -= s.length;
+  if (s.length != quietLength_) {
+    quietLength_ = s.length;
+    quietFrames_ = 0;
+  }
+  lastBlockIdle_ = quietFor(s.length) && allZero(left, frames);
+  if (lastBlockIdle_) {
+    // Every read would give zero and every write store zero: only the phase and the write
+    // index move, exactly as below. The input zeros are already the output.
+    float phase = phase_;
+    for (int start = 0; start < frames; start += kChunk)
+      phase = advancePhase(phase, std::min(kChunk, frames - start), s.rateInc);
+    phase_ = phase;
+    writeIndex_ = static_cast<std::int32_t>((static_cast<std::int64_t>(write) + frames) % s.length);
+    quietFrames_ = static_cast<std::int32_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(quietFrames_) + frames, kLineFrames));
+    std::fill(right, right + frames, 0.0f);
+    return;
+  }
   float writePos = static_cast<float>(write);
   const Float4 length = Float4::splat(static_cast<float>(s.length));
   const Float4 center = Float4::splat(s.center);
@@ -60,14 +119,16 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   const Float4 fb = Float4::splat(s.feedback);
   const Float4 stepCoef = Float4::splat(s.stepCoef);
   const Float4 one = Float4::splat(1.0f);
+  const Int4 lengthInt = Int4::splat(s.length);
+  const Int4 lastIndex = Int4::splat(s.length - 1);
+  const Int4 laneOffsets = Int4::make(0, 1, 2, 3);
   float phase = phase_;
   Float4* line = line_.data();
+  alignas(16) float taps[kChunk * 4];  // the chunk's tap values, frame by frame
 
   for (int start = 0; start < frames; start += kChunk) {
     const int chunk = std::min(kChunk, frames - start);
-    phase = phase + chunk * s.rateInc;
-    phase -= std::trunc(phase);
-    if (!(phase >= 0.0f)) phase = 0.0f;
+    phase = advancePhase(phase, chunk, s.rateInc);
     // Re-seeding from the exact phase every chunk keeps the recursive LFO from drifting.
     Float4 sin = fastSine(s.offsets + phase);
     Float4 cos = fastSine((0.25f + s.offsets) + phase);
@@ -78,26 +139,34 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
       readPos += cmpLt(readPos, Float4()) & length;
       const Float4 whole = trunc(readPos);
       const Float4 frac = readPos - whole;
-      alignas(16) std::int32_t i0[4];
-      truncToInt(whole, i0);
-      alignas(16) float a[4];
-      alignas(16) float b[4];
-      for (int lane = 0; lane < 4; ++lane) {
-        // Rounding can land a wrapped position exactly on length; NaN lands far below 0.
-        std::int32_t i = i0[lane] >= s.length ? i0[lane] - s.length : i0[lane];
-        i = i < 0 ? 0 : i;
-        const std::int32_t i1 = i + 1 == s.length ? 0 : i + 1;
-        a[lane] = reinterpret_cast<const float*>(&line[i])[lane];
-        b[lane] = reinterpret_cast<const float*>(&line[i1])[lane];
+      // Rounding can land a wrapped position exactly on length; NaN lands far below 0.
+      Int4 i = truncToInt(whole);
+      i = i - (cmpGt(i, lastIndex) & lengthInt);
+      i = unlessMask(cmpGt(Int4::splat(0), i), i);
+      Int4 i1 = i + Int4::splat(1);
+      i1 = unlessMask(cmpEq(i1, lengthInt), i1);
+      // Each lane reads its own lane of its two frames.
+      alignas(16) std::int32_t at[8];
+      (shiftLeft<2>(i) + laneOffsets).store(at);
+      (shiftLeft<2>(i1) + laneOffsets).store(at + 4);
+      const float* flat = reinterpret_cast<const float*>(line);
+      const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
+      const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
+      const Float4 y = a * (one - frac) + b * frac;
+      y.store(taps + 4 * (f - start));
+      const Float4 written = fb * y + Float4::splat(x);
+      line[write] = written;
+      if (anyNonZero(written)) {
+        quietFrames_ = 0;
+        lineZero_ = false;
+      } else if (quietFrames_ < kLineFrames) {
+        ++quietFrames_;
       }
-      const Float4 y = Float4::load(a) * (one - frac) + Float4::load(b) * frac;
-      line[write] = fb * y + Float4::splat(x);
-      left[f] = s.gainLeft * sumLanes(y * s.maskLeft) + s.dry * x;
-      right[f] = s.gainRight * sumLanes(y * s.maskRight) + s.dry * x;
       if (++write == s.length) write = 0;
       writePos = static_cast<float>(write);
       stepOscillator(sin, cos, stepCoef);
     }
+    mix(s, taps, left + start, right + start, chunk);
   }
   phase_ = phase;
   writeIndex_ = write;
@@ -107,6 +176,8 @@ void ModulationEffect::reset() {
   line_.fill(Float4());
   writeIndex_ = 0;
   phase_ = 0.0f;
+  lineZero_ = true;
+  quietFrames_ = 0;
 }
 
 }  // namespace gw

@@ -34,18 +34,33 @@ class ModulationEffect {
 
   static ModulationSetup setup(ParamView params, float sampleRate);
 
-  // Thread: audio. Reads the input from left and writes the mix to both channels.
+  // Thread: audio. Reads the input from left and writes the mix to both channels. A
+  // silent input into a silent line only advances the LFO phase and the write index, as
+  // processing it would, and leaves both channels silent.
   void process(ParamView params, float sampleRate, float* left, float* right, int frames);
   // Clears the line, the write index and the LFO phase.
   void reset();
 
   float phase() const { return phase_; }
   std::int32_t writeIndex() const { return writeIndex_; }
+  // Whether the last block was silent in and out, with nothing left to echo.
+  bool lastBlockIdle() const { return lastBlockIdle_; }
 
  private:
+  // The line holds only zeros in the length frames in use.
+  bool quietFor(std::int32_t length) const {
+    return lineZero_ || (quietLength_ == length && quietFrames_ >= length);
+  }
+
   std::array<Float4, kLineFrames> line_{};
   std::int32_t writeIndex_ = 0;
   float phase_ = 0.0f;  // cycles, kept in [0, 1)
+  // Zero frames written since the last non-zero one, with the used length they were
+  // written under; a silent tail is over once they cover that length.
+  bool lineZero_ = true;
+  std::int32_t quietFrames_ = 0;
+  std::int32_t quietLength_ = 0;
+  bool lastBlockIdle_ = false;
 };
 
 }  // namespace gw

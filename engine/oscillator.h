@@ -32,21 +32,14 @@ inline float phaseWarp(float phase, float pw) {
   return half / pw;
 }
 
-// Four phases at once; identical results lane by lane.
-inline Float4 phaseWarp(Float4 phase, Float4 pw) {
-  const Float4 half = phase * 0.5f;
-  const Float4 wide = ((0.5f - pw) + half) / (1.0f - pw);
-  const Float4 narrow = half / pw;
-  return select(cmpEq(pw, Float4()) | cmpGt(phase, pw), wide, narrow);
-}
-
-// One phase and width in all lanes (the render loop's case): both sides from a single
-// division, the result in all lanes.
-inline Float4 phaseWarpSplat(Float4 phase, Float4 pw) {
-  const Float4 half = phase * 0.5f;
-  const Float4 quotients = withLane0(half, (0.5f - pw) + half) / withLane0(pw, 1.0f - pw);
-  return select(cmpEq(pw, Float4()) | cmpGt(phase, pw), broadcast<0>(quotients),
-                broadcast<1>(quotients));
+// One phase per lane (T is Float4, or Float8 inside the AVX build); identical results
+// lane by lane. Inlined always, so that the AVX build can inline its operations.
+template <class T>
+__attribute__((always_inline)) inline T phaseWarp(T phase, T pw) {
+  const T half = phase * 0.5f;
+  const T wide = ((0.5f - pw) + half) / (1.0f - pw);
+  const T narrow = half / pw;
+  return select(cmpEq(pw, T()) | cmpGt(phase, pw), wide, narrow);
 }
 
 // The harmonic numbers 1..16 as four lane groups.

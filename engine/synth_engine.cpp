@@ -167,10 +167,8 @@ void SynthEngine::renderBlock(ParamView p, float sr, float* left, float* right,
     setFilterCoefficients(v, filter, p);
   }
   if (n > 0) {
-    for (int i = 0; i < voiceCount_; ++i) {
-      refreshSustain(voices_[i], p);
-      renderVoice(voices_[i], block, left, n);
-    }
+    for (int i = 0; i < voiceCount_; ++i) refreshSustain(voices_[i], p);
+    renderVoices(voices_.data(), voiceCount_, block, left, n);
     // Voices are mono: both channels get the same sum until the effect spreads it.
     std::memcpy(right, left, sizeof(float) * n);
     if (effectOn) effect_.process(p, sr, left, right, n);

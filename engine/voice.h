@@ -32,7 +32,15 @@ struct Voice {
   float filterCoefRange = 0.0f;
   float filterDamping = 0.0f;
 
-  // The six envelopes in the order the render loop packs them into lanes.
+  // The six envelopes by render-loop index: amplitude, Env 1..3, pulse width, filter.
+  static constexpr int kEnvelopes = 6;
+  Envelope& envelope(int index) {
+    if (index == 0) return ampEnvelope;
+    if (index <= 3) return harmonicEnvelope[index - 1];
+    return index == 4 ? pwEnvelope : filterEnvelope;
+  }
+
+  // The six envelopes in the render loop's order.
   template <class F>
   void forEachEnvelope(F&& f) {
     f(ampEnvelope);

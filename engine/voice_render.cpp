@@ -1,10 +1,11 @@
 #include "engine/voice_render.h"
 
+#include <cpuid.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 
-#include "engine/voice_loop.h"
+#include "engine/voice_lanes.h"
 
 namespace gw {
 
@@ -47,119 +48,85 @@ VoiceBlock oscillatorBlock(ParamView p) {
 
 namespace {
 
-// The harmonic loop for the block's group count, chosen once per run.
-void oscillatorPass(const VoiceLoop& loop, RunBuffers& r, std::uint32_t n, int groups) {
-  switch (groups) {
-    case 0:
-      oscillatorPass<0>(loop, r, n);
-      break;
-    case 1:
-      oscillatorPass<1>(loop, r, n);
-      break;
-    case 2:
-      oscillatorPass<2>(loop, r, n);
-      break;
-    case 3:
-      oscillatorPass<3>(loop, r, n);
-      break;
-    default:
-      oscillatorPass<4>(loop, r, n);
-      break;
+// The SSE2 oscillator: the sixteen harmonics of one voice, four lanes at a time, for the
+// block's group count.
+struct Sse2Oscillator {
+  const VoiceBlock& b;
+  Float4 numbers[4];
+
+  explicit Sse2Oscillator(const VoiceBlock& block) : b(block) {
+    for (int g = 0; g < 4; ++g) numbers[g] = harmonicNumbers(g);
   }
-}
+
+  template <int kGroups>
+  void run(LaneRuns<Float4>& r, int count, std::uint32_t n) const {
+    constexpr int kL = kLanes<Float4>;
+    for (int voice = 0; voice < count; ++voice) {
+      for (std::uint32_t i = 0; i < n; ++i) {
+        float x = 0.0f;
+        if constexpr (kGroups > 0)
+          x = harmonicSum<kGroups>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
+                                   Float4::load(r.gainsOf(voice, i)));
+        r.x[i * kL + voice] = x;
+      }
+    }
+  }
+};
 
 // The SSE2 build of the voice loop, for any processor; the AVX build gives identical samples.
-void renderSamplesSse2(EnvelopeLanes& env, VoiceState& st, const Voice& v, const VoiceBlock& b,
-                       float* out, std::uint32_t frames) {
-  VoiceLoop loop(env, st, v, b);
-  std::uint32_t n = std::min(kPass, frames);
-  loop.modulateRun(loop.runs[0], n);
-  for (std::uint32_t done = 0, k = 0; n > 0; k ^= 1) {
-    oscillatorPass(loop, loop.runs[k], n, b.groups);
-    const std::uint32_t ahead = std::min(kPass, frames - done - n);
-    loop.filterAndModulate(loop.runs[k], out + done, n, loop.runs[k ^ 1], ahead);
-    done += n;
-    n = ahead;
-  }
-  env = loop.e;
-  st = loop.s;
+void renderVoicesSse2(Voice* voices, int count, const VoiceBlock& b, float* out,
+                      std::uint32_t frames) {
+  const Sse2Oscillator oscillator(b);
+  constexpr int kL = kLanes<Float4>;
+  for (int first = 0; first < count; first += kL)
+    renderGroup<Float4>(voices + first, std::min(kL, count - first), b, out, frames, oscillator);
 }
 
-using RenderFn = void (*)(EnvelopeLanes&, VoiceState&, const Voice&, const VoiceBlock&, float*,
-                          std::uint32_t);
-
-bool avxAvailable() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx");
-}
-
-std::atomic<bool> gUseAvx{avxAvailable()};
+std::atomic<InstructionSet> gInstructions{usableInstructions(processorFeatures())};
 
 }  // namespace
 
-bool useWideInstructions(bool wanted) {
-  const bool use = wanted && avxAvailable();
-  gUseAvx.store(use, std::memory_order_relaxed);
+ProcessorFeatures processorFeatures() {
+  ProcessorFeatures f;
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return f;
+  f.avx = (ecx & (1u << 28)) != 0;
+  f.fma = (ecx & (1u << 12)) != 0;
+  f.osxsave = (ecx & (1u << 27)) != 0;
+  if (f.osxsave) {
+    // XGETBV with ECX = 0; spelled out so that no XSAVE compiler option is needed.
+    std::uint32_t low = 0, high = 0;
+    __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+    f.xcr0 = (static_cast<std::uint64_t>(high) << 32) | low;
+  }
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0) f.avx2 = (ebx & (1u << 5)) != 0;
+  return f;
+}
+
+InstructionSet usableInstructions(const ProcessorFeatures& f) {
+  constexpr std::uint64_t kSseAndAvxState = 0x6;
+  if (!(f.avx && f.osxsave && (f.xcr0 & kSseAndAvxState) == kSseAndAvxState))
+    return InstructionSet::kSse2;
+  return f.avx2 && f.fma ? InstructionSet::kAvx2Fma : InstructionSet::kAvx;
+}
+
+InstructionSet useInstructions(InstructionSet limit) {
+  const InstructionSet use = std::min(limit, usableInstructions(processorFeatures()));
+  gInstructions.store(use, std::memory_order_relaxed);
   return use;
 }
 
-void renderVoice(Voice& v, const VoiceBlock& b, float* out, int frames) {
-  Envelope* envs[6] = {&v.ampEnvelope,         &v.harmonicEnvelope[0], &v.harmonicEnvelope[1],
-                       &v.harmonicEnvelope[2], &v.pwEnvelope,          &v.filterEnvelope};
-  EnvelopeLanes lanes;
-  lanes.levelA = Float4::make(envs[0]->level, envs[1]->level, envs[2]->level, envs[3]->level);
-  lanes.levelB = Float4::make(envs[4]->level, envs[5]->level, 0.0f, 0.0f);
-  VoiceState st{v.phase,    v.lfoSin,   v.lfoCos,
-                v.pwLfoSin, v.pwLfoCos, {v.filterLow, v.filterBand, v.filterHigh}};
-
-  std::uint32_t left = frames > 0 ? static_cast<std::uint32_t>(frames) : 0u;
-  while (left > 0) {
-    // Sub-blocks end where any segment ends, so the sample loop needs no stage test.
-    std::uint32_t run = left;
-    Segment* segs[6];
-    for (int k = 0; k < 6; ++k) {
-      segs[k] = &envs[k]->current();
-      run = std::min(run, segs[k]->remaining);
-    }
-    alignas(16) float inc[8];
-    alignas(16) float curve[8] = {};
-    for (int k = 0; k < 6; ++k) {
-      inc[k] = segs[k]->increment;
-      curve[k] = segs[k]->curve;
-      if (segs[k]->remaining == Segment::kUnlimited) continue;
-      segs[k]->remaining -= run;
-      if (segs[k]->remaining == 0) envs[k]->stage = std::max(envs[k]->stage - 1, 0);
-    }
-    inc[6] = inc[7] = 0.0f;
-    lanes.incA = Float4::load(inc);
-    lanes.curveA = Float4::load(curve);
-    lanes.incB = Float4::load(inc + 4);
-    lanes.curveB = Float4::load(curve + 4);
-
-    const RenderFn render =
-        gUseAvx.load(std::memory_order_relaxed) ? renderSamplesAvx : renderSamplesSse2;
-    render(lanes, st, v, b, out, run);
-
-    // The segment that ran keeps its running increment.
-    lanes.incA.store(inc);
-    lanes.incB.store(inc + 4);
-    for (int k = 0; k < 6; ++k) segs[k]->increment = inc[k];
-    out += run;
-    left -= run;
+void renderVoices(Voice* voices, int count, const VoiceBlock& b, float* out, int frames) {
+  if (frames <= 0 || count <= 0) return;
+  const auto n = static_cast<std::uint32_t>(frames);
+  switch (gInstructions.load(std::memory_order_relaxed)) {
+    case InstructionSet::kAvx2Fma:
+      return renderVoicesAvx2Fma(voices, count, b, out, n);
+    case InstructionSet::kAvx:
+      return renderVoicesAvx(voices, count, b, out, n);
+    default:
+      return renderVoicesSse2(voices, count, b, out, n);
   }
-
-  alignas(16) float level[8];
-  lanes.levelA.store(level);
-  lanes.levelB.store(level + 4);
-  for (int k = 0; k < 6; ++k) envs[k]->level = level[k];
-  v.phase = st.phase;
-  v.lfoSin = st.lfoSin;
-  v.lfoCos = st.lfoCos;
-  v.pwLfoSin = st.pwSin;
-  v.pwLfoCos = st.pwCos;
-  v.filterLow = st.filter.low;
-  v.filterBand = st.filter.band;
-  v.filterHigh = st.filter.high;
 }
 
 }  // namespace gw

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "engine/filter.h"
 #include "engine/float4.h"
@@ -37,12 +38,32 @@ VoiceBlock oscillatorBlock(ParamView params);
 // Env Select truncated toward zero and held to 0..3.
 int envSelection(float value);
 
-// Chooses the AVX encoding of the render loop when the processor has it (the default)
-// or the plain SSE2 one; returns what is in use. Both give identical samples. Thread: any.
-bool useWideInstructions(bool wanted);
+// What the processor and the operating system offer for the wide voice loops.
+struct ProcessorFeatures {
+  bool avx = false;        // CPUID leaf 1, ECX bit 28
+  bool fma = false;        // CPUID leaf 1, ECX bit 12
+  bool osxsave = false;    // CPUID leaf 1, ECX bit 27: XGETBV can be used
+  bool avx2 = false;       // CPUID leaf 7, EBX bit 5
+  std::uint64_t xcr0 = 0;  // XGETBV(0): the register state the OS saves on a switch
+};
+ProcessorFeatures processorFeatures();
 
-// Adds the voice's next frames samples to out and advances all its state. The voice's
-// block values (sustain refresh, LFO and filter coefficients) must be current.
-void renderVoice(Voice& v, const VoiceBlock& block, float* out, int frames);
+// The encodings of the voice loop. kAvx gives the SSE2 samples exactly; kAvx2Fma fuses
+// the oscillator's multiply-adds, which moves its sums by single roundings (the output
+// stays within 100 dB SNR of the SSE2 samples, far below hearing).
+enum class InstructionSet { kSse2, kAvx, kAvx2Fma };
+
+// The widest set usable here. AVX and AVX2 only where the OS saves the vector registers'
+// upper halves (XCR0 bits 1 and 2); otherwise a thread switch would corrupt them.
+InstructionSet usableInstructions(const ProcessorFeatures& features);
+
+// Chooses the widest usable encoding not above limit (the default: the widest usable);
+// returns the one in use. Thread: any.
+InstructionSet useInstructions(InstructionSet limit);
+
+// Adds the next frames samples of voices[0..count) to out, in index order, and advances
+// all their state. Their block values (sustain refresh, LFO and filter coefficients) must
+// be current.
+void renderVoices(Voice* voices, int count, const VoiceBlock& block, float* out, int frames);
 
 }  // namespace gw

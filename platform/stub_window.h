@@ -23,10 +23,13 @@ class StubWindow final : public ChildWindow {
   void capturePointer() override { captured_ = true; }
   void releasePointer() override { captured_ = false; }
   void resize(int width, int height) override;
+  bool viewable() const override { return viewable_; }
+  void setViewable(bool viewable) { viewable_ = viewable; }
 
  private:
   std::deque<PointerEvent> queued_;
   bool captured_ = false;
+  bool viewable_ = true;
   int width_;
   int height_;
 };

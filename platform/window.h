@@ -39,6 +39,9 @@ class ChildWindow {
   virtual void capturePointer() = 0;
   virtual void releasePointer() = 0;
   virtual void resize(int width, int height) = 0;
+  // Whether the window can be seen: mapped, and so are all its ancestors. A host may hide
+  // the editor's window without closing the editor; pollEvents keeps this up to date.
+  virtual bool viewable() const = 0;
 };
 
 }  // namespace gw::platform

@@ -75,6 +75,7 @@ constexpr void holdAllReleases(Preset& p) {
 
 // clang-format off
 
+// One pure sine: the table's defaults, with the harmonic envelopes holding on release.
 constexpr FactoryPreset defaults() {
   Preset p("Defaults");
   p["Env 1 Time R2"] = kInf;
@@ -83,6 +84,7 @@ constexpr FactoryPreset defaults() {
   return p;
 }
 
+// A triangle-like pad through a gentle low-pass and a chorus with deep negative feedback.
 constexpr FactoryPreset simplePad() {
   Preset p("Simple Pad");
   p.levels({1, 0, -0.111f, 0, 0.04f, 0, -0.02f, 0, 0.012f, 0, -0.008f, 0, 0.006f, 0, -0.004f, 0});

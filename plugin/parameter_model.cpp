@@ -1,5 +1,6 @@
 #include "plugin/parameter_model.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,16 +12,12 @@ float toInternal(int index, float x) {
   const ParameterInfo& row = kParameterTable[index];
   const float m = row.minimum;
   const float top = row.maximum;
-  switch (row.unit) {
-    case ParameterUnit::Indexed:
-    case ParameterUnit::Beats:
-      return std::floor((top - m) * x + m + 0.5f);
-    case ParameterUnit::Hertz:
-      return static_cast<float>(static_cast<double>(m) *
-                                std::exp(std::log(static_cast<double>(top) / m) * x));
-    default:
-      return (top - m) * x + m;
+  if (isStepped(index)) return std::floor((top - m) * x + m + 0.5f);
+  if (row.unit == ParameterUnit::Hertz) {
+    return static_cast<float>(static_cast<double>(m) *
+                              std::exp(std::log(static_cast<double>(top) / m) * x));
   }
+  return (top - m) * x + m;
 }
 
 float toNormalised(int index, float v) {
@@ -34,6 +31,26 @@ float toNormalised(int index, float v) {
   }
   if (top == m) return m;
   return (v - m) / (top - m);
+}
+
+std::string parameterSymbol(int index) {
+  if (!isParameterIndex(index)) return {};
+  if (isInert(index)) {
+    return (param::isUnused(index) ? "unused_" : "reserved_") + std::to_string(index);
+  }
+  std::string symbol;
+  bool gap = false;
+  for (const char* c = kParameterTable[index].name; *c != '\0'; ++c) {
+    const unsigned char ch = static_cast<unsigned char>(*c);
+    if (std::isalnum(ch) == 0) {
+      gap = !symbol.empty();
+      continue;
+    }
+    if (gap) symbol += '_';
+    gap = false;
+    symbol += static_cast<char>(std::tolower(ch));
+  }
+  return symbol;
 }
 
 const char* unitLabel(ParameterUnit unit) {

@@ -3,10 +3,30 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "plugin/parameter_table.h"
 
 namespace gw {
+
+// Rows whose values are whole numbers: indexed units and beats. Thread: any.
+constexpr bool isStepped(int index) {
+  if (!isParameterIndex(index)) return false;
+  const ParameterUnit unit = kParameterTable[index].unit;
+  return unit == ParameterUnit::Indexed || unit == ParameterUnit::Beats;
+}
+
+// Rows the engine never reads and hosts may not change: "Unused" and the reserved "u".
+// Thread: any.
+constexpr bool isInert(int index) {
+  return param::isUnused(index) || param::isReserved(index);
+}
+
+// The stable machine name of a row, as formats that name parameters need it (LV2 port
+// symbols): the name in lower case with every run of other characters as one '_'
+// ("Modulation On/Off" -> "modulation_on_off"); inert rows are "unused_39",
+// "reserved_17". Empty for a bad index. Thread: any (allocates).
+std::string parameterSymbol(int index);
 
 // Normalised value (0..1) to internal value by the row's unit; indexed units round to the
 // nearest whole value, hertz rows map exponentially. No clamping. 0 for a bad index.

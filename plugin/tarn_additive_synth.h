@@ -49,7 +49,9 @@ class TarnAdditiveSynth : public TarnAuBase {
   // Thread: render.
   void GetActivity(gw::ActivityRecord& record) override;
 
-  // Re-initialises the engine's state. Not called on the VST path. Thread: UI.
+  // Re-initialises the engine's state. Not called on the VST path. Thread: audio, or any
+  // thread while the host is not processing (the engine state it clears is the audio
+  // thread's).
   virtual std::int32_t Reset();
   virtual std::int32_t GetVersion() { return kVendorVersion; }
 

@@ -8,6 +8,14 @@
 namespace gw {
 namespace {
 
+constexpr std::array<const char*, 4> kEnvSelectNames{"None", "1", "2", "3"};
+constexpr std::array<const char*, 3> kLfoMultiplierNames{"1", "10", "100"};
+
+constexpr float kInfiniteTime = 5.0f;
+constexpr std::array<SpecialText, 1> kReleaseTexts{{{kInfiniteTime, "Inf"}}};
+constexpr std::array<SpecialText, 5> kFilterTypeTexts{
+    {{0.0f, "Thru"}, {1.0f, "Low"}, {2.0f, "Band"}, {3.0f, "High"}, {4.0f, "Thru"}}};
+
 template <std::size_t N>
 std::array<CFString*, N> intern(const std::array<const char*, N>& texts) {
   std::array<CFString*, N> strings{};
@@ -34,11 +42,12 @@ bool isInfiniteRelease(int index) {
   return index == param::kPwEnvRelease || index == param::kFilterEnvRelease;
 }
 
-constexpr float kInfiniteTime = 5.0f;
-
 CFString* filterTypeText(float value) {
-  static const auto names =
-      intern(std::array<const char*, 5>{"Thru", "Low", "Band", "High", "Thru"});
+  static const auto names = [] {
+    std::array<const char*, kFilterTypeTexts.size()> texts{};
+    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = kFilterTypeTexts[i].text;
+    return intern(texts);
+  }();
   // Filter Type blends continuously; only values at a whole type get its name.
   if (!(value > -0.5f && value < 4.5f)) return nullptr;
   const int n = static_cast<int>(value + 0.5f);
@@ -48,14 +57,26 @@ CFString* filterTypeText(float value) {
 
 }  // namespace
 
+std::span<const char* const> valueNameTexts(int index) {
+  if (isEnvSelect(index)) return kEnvSelectNames;
+  if (isLfoMultiplier(index)) return kLfoMultiplierNames;
+  return {};
+}
+
+std::span<const SpecialText> specialTexts(int index) {
+  if (isInfiniteRelease(index)) return kReleaseTexts;
+  if (index == param::kFilterType) return kFilterTypeTexts;
+  return {};
+}
+
 std::span<CFString* const> valueNames(int index) {
   // Function-local statics: built once even when several threads ask first.
   if (isEnvSelect(index)) {
-    static const auto names = intern(std::array<const char*, 4>{"None", "1", "2", "3"});
+    static const auto names = intern(kEnvSelectNames);
     return names;
   }
   if (isLfoMultiplier(index)) {
-    static const auto names = intern(std::array<const char*, 3>{"1", "10", "100"});
+    static const auto names = intern(kLfoMultiplierNames);
     return names;
   }
   return {};

@@ -1,5 +1,5 @@
-// Names for the values of indexed parameters and texts for special values, as interned
-// text objects.
+// Names for the values of indexed parameters and texts for special values: as plain text
+// (the data, also written into the LV2 description) and as interned text objects.
 #pragma once
 
 #include <span>
@@ -8,9 +8,22 @@
 
 namespace gw {
 
+// A value that a parameter shows as a word instead of a number.
+struct SpecialText {
+  float value;
+  const char* text;
+};
+
 // The names of internal values 0, 1, 2 ... of an indexed parameter (Env Select, LFO
-// Multiplier); empty for parameters without names. Built once, thread-safely, on first
-// use and kept for the life of the process. Thread: any.
+// Multiplier); empty for parameters without names. Thread: any.
+std::span<const char* const> valueNameTexts(int index);
+
+// The values of a parameter that show as words ("Inf", "Band"); empty for parameters
+// without value texts. Thread: any.
+std::span<const SpecialText> specialTexts(int index);
+
+// valueNameTexts as interned text objects. Built once, thread-safely, on first use and
+// kept for the life of the process. Thread: any.
 std::span<CFString* const> valueNames(int index);
 
 // The text a parameter shows for a value instead of a number ("Inf", "Band"): false when

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "toolkit/element_host.h"
+#include "toolkit/gl_shapes.h"
 
 namespace TW {
 namespace {
@@ -27,13 +28,7 @@ Button::Button(gw::ElementHost& window, std::string_view label, Command command,
       id_(id) {}
 
 void Button::draw() {
-  glColor3f(0.0f, 1.0f, 0.0f);
-  glBegin(GL_LINE_LOOP);
-  glVertex2f(box_.minX, box_.minY);
-  glVertex2f(box_.maxX, box_.minY);
-  glVertex2f(box_.maxX, box_.maxY);
-  glVertex2f(box_.minX, box_.maxY);
-  glEnd();
+  outlineBox(box_);
 }
 
 void Button::mouseUp(gw::Point, std::uint32_t) {

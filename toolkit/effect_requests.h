@@ -42,6 +42,25 @@ class KnobSlots {
   ~KnobSlots() = default;
 };
 
+// Thread: render. Geometry with normals drawn between beginLit and endLit is lit by the
+// knobs' lighting program when the driver has one, and shows its plain colours otherwise.
+class LitSurface {
+ public:
+  virtual void beginLit() = 0;
+  virtual void endLit() = 0;
+
+ protected:
+  ~LitSurface() = default;
+};
+
+// What a group hands on to the knobs and banks it creates. Not owned.
+struct ControlEffects {
+  KnobSlots& knobs;
+  RippleSink* ripples = nullptr;
+  CubeSink* vortex = nullptr;
+  LitSurface* lighting = nullptr;
+};
+
 // Every ripple a control starts lives 2 s and grows 30 units a second.
 constexpr float kRippleLifetime = 2.0f;
 constexpr float kRippleGrowth = 30.0f;

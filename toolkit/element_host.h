@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/edit_gesture.h"
 #include "toolkit/parameter_dispatcher.h"
 #include "toolkit/parameter_port.h"
 #include "toolkit/text_labels.h"
@@ -66,6 +67,8 @@ class ElementHost {
   std::atomic<std::int32_t>& hoverParam() { return hoverParam_; }
   // The parameter whose edit gesture is open with the host, -1 for none.
   std::atomic<std::int32_t>& activeParam() { return activeParam_; }
+  // Thread: UI. The edits the current press has begun with the host.
+  EditGesture& edits() { return edits_; }
   std::atomic<TW::UIElement*>& hovered() { return hovered_; }
   std::atomic<TW::UIElement*>& tooltipAnchor() { return tooltipAnchor_; }
   // Texts for the status indices -2, -3, …; may be null.
@@ -87,6 +90,7 @@ class ElementHost {
   TW::Group* root_ = nullptr;
   std::atomic<std::int32_t> hoverParam_{-1};
   std::atomic<std::int32_t> activeParam_{-1};
+  EditGesture edits_{port_, activeParam_};
   std::atomic<TW::UIElement*> hovered_{nullptr};
   std::atomic<TW::UIElement*> tooltipAnchor_{nullptr};
   const char* const* statusStrings_ = nullptr;

@@ -86,12 +86,10 @@ PointerTracker::Capture PointerTracker::release(Point point) {
   TW::UIElement* target = target_;
   target_ = nullptr;
   target->mouseUp(point, modifiers_);
-  ParameterPort& port = host_.port();
-  // The control's own mouseUp usually closed the edit already; the host is never told
-  // to end an edit of parameter -1.
-  const std::int32_t active = host_.activeParam().exchange(-1, std::memory_order_relaxed);
-  if (active >= 0) port.endEdit(active);
-  port.updateDisplay();
+  // A knob's own mouseUp usually closed its edit already; a multi-slider leaves every
+  // bar it reached open until here.
+  host_.edits().endAll();
+  host_.port().updateDisplay();
   host_.dispatcher().flush();
   hover(host_.root().hitTest(point));
   return Capture::Release;

@@ -1,22 +1,51 @@
 // The synthesiser's editor: builds the render window, its tree and effects when the
-// host opens the editor.
+// host opens the editor, and runs the buttons' commands. The building and the commands
+// serve any format's editor session; TarnAdditiveSynthView is the VST editor's.
 #pragma once
+
+#include <cstdint>
 
 #include "editor/tarn_editor.h"
 
+namespace TW {
+class Button;
+}
+
+namespace gw {
+
+// The view's button commands: waveforms written through the session's port, the About
+// dialog opened from the next idle.
+class SynthViewCommands {
+ public:
+  explicit SynthViewCommands(ParameterPort& port) : port_(port) {}
+  // Thread: UI, from a button's release; self is this object.
+  static void command(TW::Button& button, void* self);
+  // Thread: UI, after the session's idle. parent: the host's window, owner of the dialog.
+  void idle(const EditorSession& session, std::uintptr_t parent);
+
+ private:
+  ParameterPort& port_;
+  // The dialog waits until the press that asked for it has ended and the pointer is no
+  // longer held by the editor's window, so the dialog can take the clicks.
+  bool prefsRequested_ = false;
+};
+
+// Builds the synthesiser's window, tree and effects into a session, the buttons running
+// commands. Thread: UI, from the session's open.
+void buildSynthView(EditorSession& session, SynthViewCommands& commands, int x, int y);
+
+}  // namespace gw
+
 class TarnAdditiveSynthView : public TarnEditor {
  public:
-  // Command ids of the view's buttons; the status line shows their texts.
-  static constexpr int kSquareCommand = -2;
-  static constexpr int kTriangleCommand = -3;
-  static constexpr int kSawCommand = -4;
-  static constexpr int kSineCommand = -5;
-  static constexpr int kCaptureCommand = -6;
-  static constexpr int kPrefsCommand = -7;
-
   // Thread: UI, from the plug-in's constructor.
-  explicit TarnAdditiveSynthView(TarnAuBase* effect) : TarnEditor(effect) {}
+  explicit TarnAdditiveSynthView(TarnAuBase* effect) : TarnEditor(effect), commands_(port_) {}
 
   // Thread: UI, from open.
   void buildView(int x, int y) override;
+  // Thread: UI. Pointer events and parameter changes, then a dialog the press asked for.
+  void idle() override;
+
+ private:
+  gw::SynthViewCommands commands_;
 };

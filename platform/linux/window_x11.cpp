@@ -18,13 +18,19 @@ std::uint32_t modifiersOf(unsigned state) {
   return mods;
 }
 
+// VisibilityChange tells of the window becoming viewable again when an ancestor is
+// mapped; hiding is heard of through the ancestors' structure events.
 constexpr long kEventMask = PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                            LeaveWindowMask | ExposureMask | StructureNotifyMask;
+                            LeaveWindowMask | ExposureMask | StructureNotifyMask |
+                            VisibilityChangeMask;
 
 class X11ChildWindow final : public ChildWindow {
  public:
   X11ChildWindow(Display* display, Window window, Colormap colormap)
-      : display_(display), window_(window), colormap_(colormap) {}
+      : display_(display), window_(window), colormap_(colormap) {
+    watchAncestors();
+    updateViewable();
+  }
 
   ~X11ChildWindow() override {
     if (captured_) XUngrabPointer(display_, CurrentTime);
@@ -60,6 +66,8 @@ class X11ChildWindow final : public ChildWindow {
     captured_ = false;
   }
 
+  bool viewable() const override { return viewable_; }
+
   void resize(int width, int height) override {
     if (destroyed_ || width <= 0 || height <= 0) return;
     XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -93,6 +101,17 @@ class X11ChildWindow final : public ChildWindow {
         p = {PointerEvent::Kind::Leave, event.xcrossing.x, event.xcrossing.y, 0,
              modifiersOf(event.xcrossing.state)};
         break;
+      case MapNotify:
+      case UnmapNotify:
+      case VisibilityNotify:
+        updateViewable();
+        return;
+      case ReparentNotify:
+        // An ancestor moved (a window manager framing the host's window): watch the new
+        // chain as well.
+        watchAncestors();
+        updateViewable();
+        return;
       case DestroyNotify:
         if (event.xdestroywindow.window != window_) return;
         destroyed_ = true;
@@ -120,9 +139,40 @@ class X11ChildWindow final : public ChildWindow {
     out.push_back({PointerEvent::Kind::Move, x, y, 0, mods});
   }
 
+  // Asks for the structure events of every ancestor below the root: a host hides the
+  // editor by unmapping one of them, which the child itself is not told of. The masks
+  // are this connection's own, so the host's selections are untouched.
+  void watchAncestors() {
+    Window current = window_;
+    for (int depth = 0; depth < 32 && !destroyed_; ++depth) {
+      Window root = 0, parent = 0;
+      Window* children = nullptr;
+      unsigned count = 0;
+      if (!XQueryTree(display_, current, &root, &parent, &children, &count)) break;
+      if (children != nullptr) XFree(children);
+      if (parent == 0 || parent == root) break;
+      XSelectInput(display_, parent, StructureNotifyMask);
+      current = parent;
+    }
+    // An ancestor destroyed meanwhile is not an error of ours.
+    x11::syncAndTakeError(display_);
+  }
+
+  void updateViewable() {
+    if (destroyed_) {
+      viewable_ = false;
+      return;
+    }
+    XWindowAttributes attributes;
+    const Status known = XGetWindowAttributes(display_, window_, &attributes);
+    const int error = x11::syncAndTakeError(display_);
+    viewable_ = known && error == 0 && attributes.map_state == IsViewable;
+  }
+
   Display* display_;
   Window window_;
   Colormap colormap_;
+  bool viewable_ = true;
   bool destroyed_ = false;
   bool captured_ = false;
   std::uint32_t lastModifiers_ = 0;

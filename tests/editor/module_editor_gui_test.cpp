@@ -2,11 +2,16 @@
 // open and close again and again, two editors at once, and what the window shows.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "host/host_library.h"
 #include "platform/top_level_window.h"
@@ -117,7 +122,9 @@ TEST_F(ModuleEditorTest, GuiScaleScalesTheRectangleAndTheDrawing) {
   ASSERT_TRUE(window->capture(image, error)) << error;
   ASSERT_EQ(image.width, 915);
   ASSERT_EQ(image.height, 622);
-  for (auto [x, y] : {std::pair{0, 0}, {914, 0}, {0, 621}, {914, 621}, {457, 311}}) {
+  // The corners, and the gap between the "Levels" and "Env Select" frames (design
+  // (100, 115)), which no control covers.
+  for (auto [x, y] : {std::pair{0, 0}, {914, 0}, {0, 621}, {914, 621}, {150, 450}}) {
     EXPECT_TRUE(isBackground(image, x, y)) << "the background covers " << x << "," << y;
   }
   plugin->dispatch(vst::effEditClose);
@@ -133,11 +140,14 @@ TEST_F(ModuleEditorTest, BackgroundIsDarkBlueAndMovesUnderTheTitleLine) {
   platform::TopLevelWindow::Image first, second;
   std::string error;
   ASSERT_TRUE(window->capture(first, error)) << error;
-  // Below the title line only the vortex's faint points may cover the background.
+  // Between the frames of "Levels" and "Env Select" (design y 111 to 119) and left of
+  // every frame, only the vortex's faint points may cover the background.
   int outside = 0, sampled = 0;
+  for (int y = 415 - 119; y <= 415 - 111; y += 2) {
+    for (int x = 12; x < 220; x += 3, ++sampled) outside += isBackground(first, x, y) ? 0 : 1;
+  }
   for (int y = 30; y < first.height; y += 7) {
-    for (int x = 0; x < first.width; x += 7, ++sampled)
-      outside += isBackground(first, x, y) ? 0 : 1;
+    for (int x = 0; x < 8; x += 3, ++sampled) outside += isBackground(first, x, y) ? 0 : 1;
   }
   EXPECT_LT(outside, sampled / 50);
   // The title "tarnwell : glimmerwick 1.0.11" in grey from x = 60 on the top line.
@@ -185,6 +195,101 @@ TEST_F(ModuleEditorTest, OpensAndClosesRepeatedlyAndTwiceAtOnce) {
   auto windowC = open(*b);
   idle({{b.get(), windowC.get()}}, 200);
   b->close();
+}
+
+// XTest on the test's own connection: the pointer to design point (x, y) of the editor in
+// window, y upwards from the bottom of the 415-pixel view, then a host's idling.
+class Pointer {
+ public:
+  Pointer(host::Plugin& plugin, platform::TopLevelWindow& window)
+      : plugin_(plugin), window_(window), display_(XOpenDisplay(nullptr)) {}
+  ~Pointer() {
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+  bool ready() const { return display_ != nullptr; }
+  void moveTo(int x, int y) {
+    int rx = 0, ry = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, static_cast<Window>(window_.nativeHandle()),
+                          DefaultRootWindow(display_), x, 415 - y, &rx, &ry, &child);
+    XTestFakeMotionEvent(display_, -1, rx, ry, CurrentTime);
+    settle();
+  }
+  void button(bool down) {
+    XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
+    settle();
+  }
+
+ private:
+  void settle() {
+    XSync(display_, False);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(80);
+    while (std::chrono::steady_clock::now() < end) {
+      window_.processEvents();
+      plugin_.dispatch(vst::effEditIdle);
+      std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+  }
+  host::Plugin& plugin_;
+  platform::TopLevelWindow& window_;
+  Display* display_;
+};
+
+float rms(host::Plugin& plugin, int blocks) {
+  std::vector<float> left(1024), right(1024);
+  double sum = 0.0;
+  for (int b = 0; b < blocks; ++b) {
+    plugin.process(left.data(), right.data(), 1024);
+    for (float v : left) sum += static_cast<double>(v) * v;
+  }
+  return static_cast<float>(std::sqrt(sum / (1024.0 * blocks)));
+}
+
+TEST_F(ModuleEditorTest, AKnobDragReachesTheHostAndTheNextBlockAndPaintingTheLevelsToo) {
+  auto plugin = instance();
+  ASSERT_NE(plugin, nullptr);
+  plugin->setSampleRate(44100.0f);
+  plugin->setBlockSize(1024);
+  plugin->resume();
+  plugin->sendMidi({{{0x90, 60, 100}}});
+  auto window = open(*plugin);
+  ASSERT_NE(window, nullptr);
+  idleUntilDrawn({{plugin.get(), window.get()}}, *window, 150, 300);
+  Pointer pointer(*plugin, *window);
+  ASSERT_TRUE(pointer.ready());
+  rms(*plugin, 40);
+  const float before = rms(*plugin, 4);
+  ASSERT_GT(before, 1e-4f);
+  plugin->clearCallbacks();
+
+  // "Volume" in "Misc" at (568.8, 355), 20 units: drag down 100 units.
+  pointer.moveTo(579, 365);
+  pointer.button(true);
+  pointer.moveTo(579, 315);
+  pointer.moveTo(579, 265);
+  pointer.button(false);
+  EXPECT_EQ(plugin->countCallbacks(vst::audioMasterBeginEdit), 1u);
+  EXPECT_EQ(plugin->countCallbacks(vst::audioMasterEndEdit), 1u);
+  EXPECT_GE(plugin->countCallbacks(vst::audioMasterAutomate), 1u);
+  for (const auto& call : plugin->callbacks()) {
+    if (call.opcode == vst::audioMasterAutomate) {
+      EXPECT_EQ(call.index, 0);
+    }
+  }
+  EXPECT_LT(rms(*plugin, 1), 0.5f * before) << "the engine plays the new volume at once";
+
+  // Paint "Levels" (20, 20)-(212, 100) across bars 1, 3 and 6 at level 0.75.
+  plugin->clearCallbacks();
+  pointer.moveTo(26, 90);
+  pointer.button(true);
+  pointer.moveTo(50, 90);
+  pointer.moveTo(86, 90);
+  pointer.button(false);
+  for (int n : {1, 3, 6}) EXPECT_NEAR(plugin->getParameter(n), 0.875f, 0.01f) << n;
+  EXPECT_EQ(plugin->countCallbacks(vst::audioMasterBeginEdit),
+            plugin->countCallbacks(vst::audioMasterEndEdit));
+  EXPECT_GE(plugin->countCallbacks(vst::audioMasterBeginEdit), 3u);
+  plugin->dispatch(vst::effEditClose);
 }
 
 }  // namespace

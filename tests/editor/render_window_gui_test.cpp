@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -49,6 +50,16 @@ class RenderWindowTest : public EditorGuiTest {
  protected:
   TW::Knob& knob() { return *static_cast<TW::Knob*>(testEditor().elements[0]); }
   TestEditor& testEditor() { return *static_cast<TestEditor*>(editor()); }
+
+  // Idles the editor until condition holds or ms have passed.
+  bool waitUntilIdle(const std::function<bool()>& condition, int ms) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+      if (condition()) return true;
+      pump(15);
+    }
+    return condition();
+  }
 };
 
 TEST_F(RenderWindowTest, FramesComeAtAboutThirtyASecond) {
@@ -180,6 +191,35 @@ TEST_F(RenderWindowTest, ChangesFromAnotherThreadNeverBlockAndAreNotLost) {
   automation.join();
   pump(50);
   EXPECT_FLOAT_EQ(knob().value(), 0.5f);
+}
+
+TEST_F(RenderWindowTest, AHiddenWindowDrawsNothingAndResumesAsSoonAsItIsShown) {
+  create(buildTree);
+  openEditor();
+  waitForFrames(3);
+  int ox = 0, oy = 0;
+  windowOrigin(ox, oy);  // opens the test's own display connection
+  const auto top = static_cast<Window>(top_->nativeHandle());
+  const auto frames = [&] { return editor()->window()->framesDrawn(); };
+  ASSERT_TRUE(editor()->window()->shown());
+
+  // As a host that closes its plug-in window by unmapping it, and keeps idling.
+  XUnmapWindow(display_, top);
+  XSync(display_, False);
+  pump(200);
+  EXPECT_FALSE(editor()->window()->shown());
+  const std::uint64_t hidden = frames();
+  pump(1000);
+  EXPECT_LE(frames(), hidden + 1) << "no frames while hidden";
+
+  XMapWindow(display_, top);
+  XSync(display_, False);
+  const auto shownAt = Clock::now();
+  ASSERT_TRUE(waitUntilIdle([&] { return frames() > hidden + 1; }, 5000));
+  // At once: the next idle call wakes the render thread (generous for loaded machines).
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - shownAt).count(), 1.5);
+  EXPECT_TRUE(editor()->window()->shown());
+  waitForFrames(5);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ class ModulationTest : public ::testing::Test {
     for (size_t start = 0; start < input.size(); start += 256) {
       const int n = static_cast<int>(std::min<size_t>(256, input.size() - start));
       effect->process(program.view(), sr, out.left.data() + start, out.right.data() + start, n);
+      idleBlocks += effect->lastBlockIdle() ? 1 : 0;
     }
     return out;
   }
@@ -40,6 +41,7 @@ class ModulationTest : public ::testing::Test {
   }
   test::TestProgram program;
   std::unique_ptr<ModulationEffect> effect = std::make_unique<ModulationEffect>();
+  int idleBlocks = 0;
 };
 
 TEST_F(ModulationTest, DryPassesTheInputAndFullyWetOnlyTheTaps) {
@@ -139,6 +141,37 @@ TEST_F(ModulationTest, GarbageParametersNeverIndexOutsideTheLine) {
       effect->process(p.view(), 44100.0f, l.data(), r.data(), 512);
     }
   }
+}
+
+// Once the echoes have died away, silent blocks cost next to nothing, yet the LFO and the
+// write position move on exactly as if every frame had been processed: the next sound
+// meets the same delays. A twin fed a faint hiss (a line that never falls silent) is the
+// reference.
+TEST_F(ModulationTest, ASilentTailStopsWorkingButKeepsTheLfoAndLineMoving) {
+  program.set(param::kModulationSweep, 5.0f);  // the LFO's position shows in the echoes
+  program.set(param::kModulationRate, 3.0f);
+  program.set(param::kModulationVoices, 4.0f);
+  std::vector<float> input = impulse(10, 40000);
+  input[39000] = 1.0f;
+  const auto quiet = run(input);
+  const int idle = idleBlocks;
+  const float phase = effect->phase();
+  const auto index = effect->writeIndex();
+
+  std::vector<float> hiss = input;
+  for (size_t i = 100; i < hiss.size(); ++i) hiss[i] += 1e-30f;
+  effect = std::make_unique<ModulationEffect>();
+  idleBlocks = 0;
+  const auto reference = run(hiss);
+  EXPECT_EQ(idleBlocks, 0);
+  EXPECT_GT(idle, 140);  // of 157 blocks
+  EXPECT_EQ(effect->phase(), phase);
+  EXPECT_EQ(effect->writeIndex(), index);
+  for (size_t i = 0; i < input.size(); ++i) {
+    ASSERT_NEAR(quiet.left[i], reference.left[i], 1e-20f) << i;
+    ASSERT_NEAR(quiet.right[i], reference.right[i], 1e-20f) << i;
+  }
+  EXPECT_GT(test::peak(quiet.left, 39000, 40000), 0.1f);
 }
 
 TEST(ModulationInEngine, TailOutlivesTheVoiceAndFreezesWhenSwitchedOff) {

@@ -285,57 +285,5 @@ TEST(RenderBlock, ExtremeParameterValuesGiveFiniteOutput) {
   }
 }
 
-// The SSE2 and the AVX encodings of the render loop must sound exactly alike.
-TEST(RenderBlock, PlainAndWideInstructionPathsGiveIdenticalSamples) {
-  if (!useWideInstructions(true)) GTEST_SKIP() << "this processor has no AVX";
-  test::TestProgram program;
-  for (int k = 1; k <= 16; ++k) {
-    program.set(param::level(k), (k % 2 ? 1.0f : -0.5f) / k);
-    program.set(param::envSelect(k), static_cast<float>(k % 4));
-  }
-  for (int k = 1; k <= 4; ++k) program.set(param::lfoAmount(k), 0.4f);
-  program.set(param::kPwLfoAmount, 0.3f);
-  program.set(param::kPwEnvAmount, -0.4f);
-  program.set(param::kFilterType, 1.7f);
-  program.set(param::kFilterEnvAmount, 2.0f);
-  program.set(param::kModulationOnOff, 1.0f);
-  auto play = [&] {
-    auto engine = test::makeEngine();
-    for (int n : {40, 52, 67, 71}) send(*engine, 0x90, n, 90);
-    return test::render(*engine, program, 44100.0f, 20000, 333).left;
-  };
-  const auto wide = play();
-  useWideInstructions(false);
-  const auto plain = play();
-  useWideInstructions(true);
-  EXPECT_EQ(wide, plain);
-}
-
-// With the upper harmonics silent the loop sums fewer lane groups; each count is its own
-// code path on the AVX side.
-TEST(RenderBlock, PlainAndWideInstructionPathsAgreeWithFewerHarmonics) {
-  if (!useWideInstructions(true)) GTEST_SKIP() << "this processor has no AVX";
-  for (int top : {3, 6, 10}) {
-    test::TestProgram program;
-    for (int k = 1; k <= 16; ++k) {
-      program.set(param::level(k), k <= top ? (k % 2 ? 0.8f : -0.6f) / k : 0.0f);
-      program.set(param::envSelect(k), static_cast<float>(k % 4));
-    }
-    for (int k = 1; k <= 4; ++k) program.set(param::lfoAmount(k), 0.5f);
-    program.set(param::kPwLfoAmount, 0.2f);
-    program.set(param::kFilterType, 2.5f);
-    auto play = [&] {
-      auto engine = test::makeEngine();
-      for (int n : {45, 60, 76}) send(*engine, 0x90, n, 100);
-      return test::render(*engine, program, 48000.0f, 6000, 250).left;
-    };
-    const auto wide = play();
-    useWideInstructions(false);
-    const auto plain = play();
-    useWideInstructions(true);
-    EXPECT_EQ(wide, plain) << top << " harmonics";
-  }
-}
-
 }  // namespace
 }  // namespace gw

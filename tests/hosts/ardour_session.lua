@@ -3,11 +3,16 @@
 -- bus exported to a float WAV, then the session saved.
 --
 -- ardour7-lua ardour_session.lua SESSION_DIR NAME EXPORT_DIR PRESET_UUID SECONDS PARAMS NOTES
---   PARAMS: index=normalised,...    NOTES: startBeat:lengthBeats:key:velocity,...
+--             [LV2_URI PRESET_LABEL]
+--   PARAMS: index=value,... (normalised for the LinuxVST module, own units for LV2)
+--   NOTES: startBeat:lengthBeats:key:velocity,...
+--   LV2_URI: take the LV2 plug-in of that URI instead of the LinuxVST module, and load its
+--   preset labelled PRESET_LABEL before setting PARAMS.
 -- Prints "session ready" last when everything succeeded.
 
 local dir, name, exportDir, preset = arg[1], arg[2], arg[3], arg[4]
 local seconds, params, notes = tonumber(arg[5]), arg[6], arg[7]
+local lv2Uri, presetLabel = arg[8], arg[9]
 local rate = 48000
 local ticksPerBeat = 1920
 
@@ -16,10 +21,15 @@ assert(session, "cannot create the session")
 
 -- The plug-in list is read from the scanner's cache once the engine runs.
 local info
-for p in ARDOUR.LuaAPI.list_plugins():iter() do
-  if p.name == "Glimmerwick" and p.type == ARDOUR.PluginType.LXVST then info = p end
+if lv2Uri then
+  info = ARDOUR.LuaAPI.new_plugin_info(lv2Uri, ARDOUR.PluginType.LV2)
+  assert(not info:isnil(), "no LV2 plug-in " .. lv2Uri)
+else
+  for p in ARDOUR.LuaAPI.list_plugins():iter() do
+    if p.name == "Glimmerwick" and p.type == ARDOUR.PluginType.LXVST then info = p end
+  end
+  assert(info, "Glimmerwick is not among the LinuxVST plug-ins")
 end
-assert(info, "Glimmerwick is not among the LinuxVST plug-ins")
 print("plugin", info.name, info.creator, info.unique_id, info.path)
 
 local tracks = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
@@ -30,6 +40,14 @@ local track = tracks:front()
 local instrument = track:nth_plugin(0)
 assert(not instrument:isnil() and instrument:display_name() == "Glimmerwick",
   "the track has no Glimmerwick instrument")
+
+if presetLabel then
+  local plugin = instrument:to_insert():plugin(0)
+  local preset = plugin:preset_by_label(presetLabel)
+  assert(preset, "no preset " .. presetLabel)
+  assert(plugin:load_preset(preset), "cannot load the preset " .. presetLabel)
+  print("preset", preset.label, preset.uri)
+end
 
 for index, value in params:gmatch("(%d+)=([%d%.eE+-]+)") do
   assert(ARDOUR.LuaAPI.set_processor_param(instrument, tonumber(index), tonumber(value)),

@@ -1,6 +1,7 @@
 // Ardour 7 loads the module as it would on a user's machine: its scanner indexes the
 // module, a headless session plays notes through it into an exported WAV, and the saved
-// session, re-opened in a fresh Ardour, restores the instrument and plays the same.
+// session, re-opened in a fresh Ardour, restores the instrument and plays the same. The
+// LV2 bundle goes the same way, found by its URI and started from a factory preset.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/parameter_model.h"
 #include "tests/hosts/child_process.h"
 #include "tests/hosts/phrase_check.h"
 
@@ -60,6 +62,9 @@ fs::path onlyFileWithExtension(const fs::path& dir, const std::string& extension
 }
 
 class ArdourTest : public testing::Test {
+ public:
+  const fs::path& root() const { return root_; }
+
  protected:
   void SetUp() override {
     if (!fs::exists(kScanner) || !fs::exists(kLuaWrapper) || !fs::exists(kLuaSession)) {
@@ -70,6 +75,10 @@ class ArdourTest : public testing::Test {
     // A private plug-in folder, configuration and cache for every run: a persistent
     // configuration keeps the first plug-in path it ever saw.
     fs::create_directories(root_ / "lxvst");
+    fs::create_directories(root_ / "lv2");
+#ifdef GW_LV2_BUNDLE
+    fs::create_directory_symlink(GW_LV2_BUNDLE, root_ / "lv2" / "glimmerwick.lv2");
+#endif
     fs::create_directories(root_ / "config/ardour7/export");
     fs::create_directories(root_ / "cache");
     module_ = root_ / "lxvst/glimmerwick.so";
@@ -103,7 +112,8 @@ class ArdourTest : public testing::Test {
   std::vector<std::string> environment() const {
     return {"XDG_CONFIG_HOME=" + (root_ / "config").string(),
             "XDG_CACHE_HOME=" + (root_ / "cache").string(),
-            "LXVST_PATH=" + (root_ / "lxvst").string(), "HOME=" + root_.string()};
+            "LXVST_PATH=" + (root_ / "lxvst").string(),
+            "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2", "HOME=" + root_.string()};
   }
 
   RunResult scan() const {
@@ -112,6 +122,7 @@ class ArdourTest : public testing::Test {
     return runProgram({kScanner, "-f", module_.string()}, env, 120);
   }
 
+ public:
   // ardour7-lua's own settings, but our data folder.
   // Before every attempt the folders in `fresh` are removed and `exportDir` made anew.
   RunResult lua(const std::string& script, const std::vector<std::string>& args,
@@ -140,17 +151,10 @@ class ArdourTest : public testing::Test {
     return result;
   }
 
+ protected:
   fs::path root_;
   fs::path module_;
 };
-
-std::string parameterArgument(const PhraseSettings& settings) {
-  std::ostringstream text;
-  for (const auto& [index, value] : settings.normalisedParameters()) {
-    text << index << '=' << value << ',';
-  }
-  return text.str();
-}
 
 std::string notesArgument() {
   std::ostringstream text;
@@ -183,19 +187,36 @@ TEST_F(ArdourTest, ScannerIndexesTheModuleAsAMidiInstrumentWithTwoOutputs) {
   }
 }
 
-TEST_F(ArdourTest, SessionPlaysNotesAndPlaysTheSameAfterReopening) {
-  const RunResult scanned = scan();
-  ASSERT_EQ(scanned.exitCode, 0) << scanned.output;
+// Plays the phrase through the instrument in a new session with `params` (index and value
+// as Ardour takes them), saves, re-opens, and checks the values came back and the second
+// export sounds as the first. `pluginArgs`: none for the LinuxVST module, or an LV2 URI and
+// the label of a preset to start from.
+void playSaveAndReopen(ArdourTest& test, const std::vector<std::string>& pluginArgs,
+                       const std::vector<std::pair<int, double>>& params) {
   const PhraseSettings settings;
-  const std::string session = (root_ / "session").string();
+  const fs::path& root = test.root();
+  const std::string session = (root / "session").string();
   const std::string seconds = std::to_string(kSessionSeconds);
-  const RunResult created = lua("ardour_session.lua",
-                                {session, "phrase", (root_ / "first").string(), kPresetUuid,
-                                 seconds, parameterArgument(settings), notesArgument()},
-                                {root_ / "session"}, root_ / "first");
+  std::ostringstream paramText;
+  paramText.precision(9);
+  for (const auto& [index, value] : params) paramText << index << '=' << value << ',';
+  std::vector<std::string> args = {session,        "phrase", (root / "first").string(),
+                                   kPresetUuid,    seconds,  paramText.str(),
+                                   notesArgument()};
+  args.insert(args.end(), pluginArgs.begin(), pluginArgs.end());
+  const RunResult created =
+      test.lua("ardour_session.lua", args, {root / "session"}, root / "first");
   ASSERT_EQ(created.exitCode, 0) << created.output;
   ASSERT_NE(created.output.find("session ready"), std::string::npos) << created.output;
-  const fs::path firstWav = onlyFileWithExtension(root_ / "first", ".wav");
+  if (!pluginArgs.empty()) {
+    EXPECT_NE(created.output.find("plugin Glimmerwick Tarnwell " + pluginArgs[0]),
+              std::string::npos)
+        << created.output;
+    EXPECT_NE(created.output.find("preset " + pluginArgs[1] + " " + pluginArgs[0] + ":preset:"),
+              std::string::npos)
+        << created.output;
+  }
+  const fs::path firstWav = onlyFileWithExtension(root / "first", ".wav");
   ASSERT_FALSE(firstWav.empty()) << created.output;
   const LoadedAudio first = loadAudio(firstWav.string());
   ASSERT_EQ(first.rate, 48000.0);
@@ -207,24 +228,21 @@ TEST_F(ArdourTest, SessionPlaysNotesAndPlaysTheSameAfterReopening) {
   }
 
   std::string indices;
-  for (const auto& [index, value] : settings.normalisedParameters()) {
-    indices += std::to_string(index) + ",";
-  }
+  for (const auto& [index, value] : params) indices += std::to_string(index) + ",";
   const RunResult reopened =
-      lua("ardour_reopen.lua",
-          {session, "phrase", (root_ / "second").string(), kPresetUuid, seconds, indices},
-          std::vector<fs::path>{}, root_ / "second");
+      test.lua("ardour_reopen.lua",
+               {session, "phrase", (root / "second").string(), kPresetUuid, seconds, indices},
+               std::vector<fs::path>{}, root / "second");
   ASSERT_EQ(reopened.exitCode, 0) << reopened.output;
   ASSERT_NE(reopened.output.find("reopened"), std::string::npos) << reopened.output;
-  for (const auto& [index, value] : settings.normalisedParameters()) {
+  for (const auto& [index, value] : params) {
     const std::string key = "param " + std::to_string(index) + " ";
     const std::size_t at = reopened.output.find(key);
     ASSERT_NE(at, std::string::npos) << reopened.output;
     EXPECT_NEAR(std::stod(reopened.output.substr(at + key.size())), value, 1e-4)
         << "parameter " << index << " after re-opening";
   }
-
-  const fs::path secondWav = onlyFileWithExtension(root_ / "second", ".wav");
+  const fs::path secondWav = onlyFileWithExtension(root / "second", ".wav");
   ASSERT_FALSE(secondWav.empty()) << reopened.output;
   const LoadedAudio second = loadAudio(secondWav.string());
   ASSERT_EQ(second.left.size(), first.left.size());
@@ -249,6 +267,25 @@ TEST_F(ArdourTest, SessionPlaysNotesAndPlaysTheSameAfterReopening) {
                            std::fabs(first.right[i] - second.right[i])});
   }
   EXPECT_LT(difference, 1e-6f) << "the re-opened session renders differently";
+}
+
+TEST_F(ArdourTest, SessionPlaysNotesAndPlaysTheSameAfterReopening) {
+  const RunResult scanned = scan();
+  ASSERT_EQ(scanned.exitCode, 0) << scanned.output;
+  playSaveAndReopen(*this, {}, PhraseSettings().normalisedParameters());
+}
+
+// LV2 control ports carry the parameters' own units: the same settings, converted.
+TEST_F(ArdourTest, Lv2SessionFromAPresetPlaysNotesAndPlaysTheSameAfterReopening) {
+#ifndef GW_LV2_BUNDLE
+  GTEST_SKIP() << "no LV2 bundle was built (scripts/install-deps lv2)";
+#else
+  std::vector<std::pair<int, double>> params;
+  for (const auto& [index, normalised] : PhraseSettings().normalisedParameters()) {
+    params.push_back({index, gw::toInternal(index, static_cast<float>(normalised))});
+  }
+  playSaveAndReopen(*this, {"urn:tarnwell:glimmerwick", "Defaults"}, params);
+#endif
 }
 
 }  // namespace

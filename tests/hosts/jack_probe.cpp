@@ -3,6 +3,7 @@
 #include <jack/midiport.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -77,11 +78,14 @@ bool JackProbe::record(const std::string& midiIn, const std::string& outLeft,
   nextNote_ = 0;
   position_ = 0;
   done_ = false;
-  if (!midiIn.empty() && jack_connect(client_, jack_port_name(midiOut_), midiIn.c_str()) != 0) {
-    return false;
-  }
-  if (jack_connect(client_, outLeft.c_str(), jack_port_name(in_[0])) != 0 ||
-      jack_connect(client_, outRight.c_str(), jack_port_name(in_[1])) != 0) {
+  // A second recording finds the ports still connected from the first.
+  const auto connect = [this](const char* from, const char* to) {
+    const int result = jack_connect(client_, from, to);
+    return result == 0 || result == EEXIST;
+  };
+  if (!midiIn.empty() && !connect(jack_port_name(midiOut_), midiIn.c_str())) return false;
+  if (!connect(outLeft.c_str(), jack_port_name(in_[0])) ||
+      !connect(outRight.c_str(), jack_port_name(in_[1]))) {
     return false;
   }
   recording_.store(true, std::memory_order_release);

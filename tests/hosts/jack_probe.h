@@ -1,6 +1,6 @@
 // A small JACK client of the tests: sends notes into another client's MIDI input at exact
 // frames and records two of its audio outputs, counting frames from the first cycle after
-// it was told to start.
+// it was told to start. It may record several times; connections are kept between them.
 #pragma once
 
 #include <jack/jack.h>

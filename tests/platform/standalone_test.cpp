@@ -4,10 +4,12 @@
 #include <png.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "tests/platform/x11_driver.h"
 
@@ -167,6 +169,38 @@ TEST(Standalone, PrintsTheEditsTheEditorReportsToTheHost) {
   x.closeBox(window);
   ASSERT_TRUE(waitUntil([&] { return fs::exists(rc) && !slurp(rc).empty(); }));
   EXPECT_EQ(slurp(out), "begin-edit 0\nautomate 0 0.25\nend-edit 0\n");
+  fs::remove(out);
+  fs::remove(rc);
+}
+
+TEST(Standalone, TheModulesSawButtonWritesTheSixteenLevelsThroughTheHost) {
+  if (!fs::exists(GW_MODULE)) GTEST_SKIP() << "the module is not built: " << GW_MODULE;
+  X11Driver x;
+  const fs::path out = scratch("saw"), rc = scratch("saw-rc");
+  const std::string command = "sh -c '" + std::string(GW_STANDALONE) +
+                              " --no-audio --print-automation " GW_MODULE " >" + out.string() +
+                              " 2>/dev/null; echo $? >" + rc.string() + "' &";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  Window window = 0;
+  ASSERT_TRUE(waitUntil([&] { return (window = x.findByName("Glimmerwick")) != 0; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the editor's first frames
+  int wx = 0, wy = 0;
+  x.rootPosition(window, wx, wy);
+  // "Saw": design (498, 105) to (533, 130), y upwards in the 415-pixel window.
+  x.click(wx + 515, wy + 415 - 117);
+  ASSERT_TRUE(waitUntil([&] { return slurp(out).find("automate 16 ") != std::string::npos; }))
+      << slurp(out);
+  x.closeBox(window);
+  ASSERT_TRUE(waitUntil([&] { return fs::exists(rc) && !slurp(rc).empty(); }));
+  std::string expected;
+  for (int n = 1; n <= 16; ++n) {
+    char line[64];
+    std::snprintf(line, sizeof line, "automate %d %.9g\n", n,
+                  static_cast<double>((1.0f / static_cast<float>(n) + 1.0f) / 2.0f));
+    expected += line;
+  }
+  EXPECT_EQ(slurp(out).substr(0, slurp(out).find("update-display")), expected);
+  EXPECT_EQ(slurp(rc), "0\n");
   fs::remove(out);
   fs::remove(rc);
 }

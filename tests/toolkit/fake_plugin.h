@@ -16,12 +16,15 @@ class FakePlugin : public ParameterPort {
  public:
   // Rows used by the tests: 0 linear gain 0..1, 1 relative semitones -24..24 (stepped
   // knobs only through their unit's colour, not here), 2 boolean 0..1, 3 indexed 0..4,
-  // 17 an empty reserved row; every other row linear 0..1 with default 0.5.
+  // 17 an empty reserved row, 100..115 a bank of indexed 0..3, 120..135 a bank of signed
+  // gains -1..1 with default 0.25; every other row linear 0..1 with default 0.5.
   explicit FakePlugin(PendingChanges& pending) : pending_(pending) {
     for (int i = 0; i < kParameterCount; ++i) values_[i] = parameterInfo(i).defaultValue;
   }
 
   EditorParameterInfo parameterInfo(int index) const override {
+    if (index >= 100 && index < 116) return {"Select", 1, 0.0f, 3.0f, 0.0f};
+    if (index >= 120 && index < 136) return {"Level", 14, -1.0f, 1.0f, 0.25f};
     switch (index) {
       case 0:
         return {"Volume", 14, 0.0f, 1.0f, 0.8f};

@@ -1,0 +1,65 @@
+// The synthesiser as an LV2 instrument: the engine with one set of parameter values fed
+// from the host's control ports, one atom MIDI input, two audio outputs and an output
+// control port carrying the engine's activity for the editor's background.
+#pragma once
+
+#include <lv2/atom/atom.h>
+#include <lv2/urid/urid.h>
+
+#include <array>
+#include <cstdint>
+
+#include "engine/param_view.h"
+#include "engine/synth_engine.h"
+#include "plugin/parameter_ids.h"
+
+namespace gw::lv2 {
+
+// Port indices: the parameters keep their own index, the rest follow them.
+enum PortIndex : std::uint32_t {
+  kMidiInPort = param::kCount,
+  kOutLeftPort,
+  kOutRightPort,
+  kActivityPort,
+  kPortCount
+};
+
+inline constexpr const char* kPluginUri = "urn:tarnwell:glimmerwick";
+inline constexpr const char* kUiUri = "urn:tarnwell:glimmerwick:ui";
+inline constexpr const char* kBinaryName = "glimmerwick_lv2.so";
+
+class Lv2Plugin {
+ public:
+  // Parameters start at the table's defaults. Thread: the host's instantiation thread.
+  Lv2Plugin(float sampleRate, LV2_URID midiEventType);
+
+  // Null detaches the port; run() skips detached ports. Thread: audio (the LV2
+  // "audio class"), never during run().
+  void connectPort(std::uint32_t port, void* data);
+  // Clears effect line, phases and pitch wheel. Thread: the host's instantiation class,
+  // never during run(): LV2 hosts call activate outside run.
+  void activate();
+  // Reads every control port, takes the run's MIDI at its start (as a VST block takes its
+  // events), renders both outputs and publishes the activity. Thread: audio; real-time
+  // safe (no allocation, lock or I/O).
+  void run(std::uint32_t frames);
+
+  // The values the engine reads. Thread: any.
+  float value(int index) const { return values_[index].load(std::memory_order_relaxed); }
+
+ private:
+  void readControls();
+  void takeMidi();
+
+  SynthEngine engine_;
+  float sampleRate_;
+  LV2_URID midiEventType_;
+  std::array<ParamValue, param::kCount> values_;
+  std::array<const float*, param::kCount> controls_{};
+  const LV2_Atom_Sequence* midiIn_ = nullptr;
+  float* outLeft_ = nullptr;
+  float* outRight_ = nullptr;
+  float* activityOut_ = nullptr;
+};
+
+}  // namespace gw::lv2

@@ -1,0 +1,299 @@
+// The voice loop runs several voices side by side in vector lanes, four with SSE2 and
+// eight with AVX. Its samples must not depend on the width, on how the voices fall into
+// groups or on where segments, retirements and steals fall inside a block: the AVX build
+// gives the SSE2 samples exactly, the AVX2 build with fused multiply-adds within 100 dB
+// SNR of them. The wide builds must only be chosen where the processor and the operating
+// system support them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio_measure.h"
+#include "engine/voice_render.h"
+#include "test_program.h"
+
+namespace gw {
+namespace {
+
+using test::send;
+
+// With GW_ENGINE_PLAIN_INSTRUCTIONS set, the whole engine suite runs on the SSE2 path
+// (ctest runs it that way too), so every listener test holds for both paths.
+class PlainInstructionsEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv("GW_ENGINE_PLAIN_INSTRUCTIONS") != nullptr)
+      useInstructions(InstructionSet::kSse2);
+  }
+};
+const ::testing::Environment* const kPlainEnvironment =
+    ::testing::AddGlobalTestEnvironment(new PlainInstructionsEnvironment);
+
+InstructionSet defaultLimit() {
+  return std::getenv("GW_ENGINE_PLAIN_INSTRUCTIONS") == nullptr ? InstructionSet::kAvx2Fma
+                                                                : InstructionSet::kSse2;
+}
+
+InstructionSet usableHere() {
+  return usableInstructions(processorFeatures());
+}
+
+// Every set this processor can run, the plain one first.
+std::vector<InstructionSet> usableSets() {
+  std::vector<InstructionSet> sets{InstructionSet::kSse2};
+  if (usableHere() >= InstructionSet::kAvx) sets.push_back(InstructionSet::kAvx);
+  if (usableHere() >= InstructionSet::kAvx2Fma) sets.push_back(InstructionSet::kAvx2Fma);
+  return sets;
+}
+
+const char* nameOf(InstructionSet set) {
+  return set == InstructionSet::kSse2 ? "SSE2" : set == InstructionSet::kAvx ? "AVX" : "AVX2+FMA";
+}
+
+// Signal to difference ratio of x against the reference, in dB.
+double snrDb(const std::vector<float>& reference, const std::vector<float>& x) {
+  double signal = 0.0, noise = 0.0;
+  for (size_t i = 0; i < reference.size(); ++i) {
+    signal += static_cast<double>(reference[i]) * reference[i];
+    const double d = static_cast<double>(x[i]) - reference[i];
+    noise += d * d;
+  }
+  return noise == 0.0 ? 1000.0 : 10.0 * std::log10(signal / noise);
+}
+
+TEST(WideInstructions, ChosenOnlyWithProcessorAndOperatingSystemSupport) {
+  ProcessorFeatures f;
+  f.avx = true;
+  f.osxsave = true;
+  f.xcr0 = 0x7;  // x87, SSE and AVX state saved
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kAvx);
+  f.avx2 = true;
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kAvx);  // no FMA
+  f.fma = true;
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kAvx2Fma);
+  f.xcr0 = 0x3;  // an OS that does not save the upper halves
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kSse2);
+  f.xcr0 = 0x5;
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kSse2);
+  f.xcr0 = 0x7;
+  f.osxsave = false;  // XGETBV itself unavailable
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kSse2);
+  f.osxsave = true;
+  f.avx = false;
+  EXPECT_EQ(usableInstructions(f), InstructionSet::kSse2);
+
+  EXPECT_EQ(useInstructions(InstructionSet::kSse2), InstructionSet::kSse2);
+  EXPECT_EQ(useInstructions(InstructionSet::kAvx), std::min(InstructionSet::kAvx, usableHere()));
+  EXPECT_EQ(useInstructions(InstructionSet::kAvx2Fma), usableHere());
+  useInstructions(defaultLimit());
+}
+
+// Short segments on all six envelopes, so boundaries fall inside blocks and at their
+// edges at different samples in each voice; everything modulated, filter and effect on.
+void makeBusy(test::TestProgram& p) {
+  for (int k = 1; k <= 16; ++k) {
+    p.set(param::level(k), (k % 2 ? 1.0f : -0.7f) / k);
+    p.set(param::envSelect(k), static_cast<float>(k % 4));
+  }
+  for (int e = 1; e <= 3; ++e) {
+    p.set(param::envTimeA1(e), 0.0013f * e);
+    p.set(param::envLevelA1(e), 0.9f);
+    p.set(param::envTimeA2(e), 0.0021f);
+    p.set(param::envSustain(e), 0.5f);
+    p.set(param::envTimeR1(e), 0.003f);
+    p.set(param::envTimeR2(e), 0.01f);
+  }
+  for (int k = 1; k <= 4; ++k) {
+    p.set(param::lfoSpeed(k), 1.5f + k);
+    p.set(param::lfoAmount(k), 0.3f);
+    p.set(param::lfoOffset(k), 0.6f);
+    p.set(param::lfoKbTrack(k), 0.5f);
+  }
+  p.set(param::kAttack, 0.0031f);
+  p.set(param::kDecay, 0.0047f);
+  p.set(param::kRelease, 0.0123f);
+  p.set(param::kPwEnvAttack, 0.002f);
+  p.set(param::kPwEnvDecay, 0.005f);
+  p.set(param::kFilterEnvAttack, 0.0017f);
+  p.set(param::kFilterEnvDecay, 0.0077f);
+  p.set(param::kPwLfoAmount, 0.2f);
+  p.set(param::kPwEnvAmount, 0.3f);
+  p.set(param::kFilterType, 1.4f);
+  p.set(param::kFilterQ, 0.4f);
+  p.set(param::kFilterEnvAmount, 2.0f);
+  p.set(param::kFilterLfoAmount, 1.0f);
+  p.set(param::kFilterLfoTypeAmount, 0.5f);
+  p.set(param::kFilterKbTrack, 0.5f);
+  p.set(param::kModulationOnOff, 1.0f);
+  p.set(param::kModulationVoices, 4.0f);
+  p.set(param::kModulationSweep, 5.0f);
+  p.set(param::kModulationFeedback, 30.0f);
+}
+
+struct Played {
+  std::vector<float> left, right;
+  int mostVoices = 0;
+  int retired = 0;  // voices that ended inside the playing
+};
+
+// Forty different notes, shifted a little in each round.
+int noteOf(int v, int round) {
+  return 24 + (v * 37 + round * 5) % 80;
+}
+
+// Rounds of chords on overlapping notes (more notes than voices steal), each partly
+// released so that voices retire while others sound.
+Played playRounds(InstructionSet set, int notes, int block) {
+  useInstructions(set);
+  test::TestProgram program;
+  makeBusy(program);
+  auto engine = test::makeEngine();
+  Played played;
+  auto take = [&](int frames) {
+    const int before = engine->voiceCount();
+    const auto out = test::render(*engine, program, 44100.0f, frames, block);
+    played.left.insert(played.left.end(), out.left.begin(), out.left.end());
+    played.right.insert(played.right.end(), out.right.begin(), out.right.end());
+    played.retired += std::max(0, before - engine->voiceCount());
+  };
+  for (int round = 0; round < 3; ++round) {
+    for (int v = 0; v < notes; ++v)
+      if ((v + round) % 5 != 1) send(*engine, 0x90, noteOf(v, round), 20 + v * 2);
+    played.mostVoices = std::max(played.mostVoices, engine->voiceCount());
+    take(2000);
+    played.mostVoices = std::max(played.mostVoices, engine->voiceCount());
+    for (int v = 0; v < notes; v += 2) send(*engine, 0x80, noteOf(v, round), 0);
+    take(900);
+  }
+  useInstructions(defaultLimit());
+  return played;
+}
+
+class PathAgreement : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+// AVX: sample-for-sample equality, the same IEEE operations lane by lane. AVX2 with FMA:
+// within 100 dB SNR, on each channel.
+TEST_P(PathAgreement, WideEqualsPlainAcrossVoiceCountsAndBlockSizes) {
+  const auto [notes, block] = GetParam();
+  const Played plain = playRounds(InstructionSet::kSse2, notes, block);
+  EXPECT_GT(test::peak(plain.left, 0, plain.left.size()), 0.01f);
+  EXPECT_GT(plain.retired, 0);
+  if (notes > SynthEngine::kMaxVoices) {
+    EXPECT_EQ(plain.mostVoices, SynthEngine::kMaxVoices);
+  }
+  for (InstructionSet set : usableSets()) {
+    if (set == InstructionSet::kSse2) continue;
+    const Played wide = playRounds(set, notes, block);
+    ASSERT_EQ(wide.left.size(), plain.left.size());
+    if (set == InstructionSet::kAvx) {
+      for (size_t i = 0; i < plain.left.size(); ++i) {
+        ASSERT_EQ(wide.left[i], plain.left[i]) << "left sample " << i;
+        ASSERT_EQ(wide.right[i], plain.right[i]) << "right sample " << i;
+      }
+    } else {
+      EXPECT_TRUE(test::allFinite(wide.left) && test::allFinite(wide.right));
+      EXPECT_GE(snrDb(plain.left, wide.left), 100.0) << nameOf(set);
+      EXPECT_GE(snrDb(plain.right, wide.right), 100.0) << nameOf(set);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(VoicesAndBlocks, PathAgreement,
+                         ::testing::Combine(::testing::Values(1, 3, 8, 9, 13, 32, 40),
+                                            ::testing::Values(1, 64, 256, 1000)));
+
+// With the upper harmonics silent the loop sums fewer lane groups; each count is its own
+// code path on the AVX side.
+TEST(PathAgreementByHarmonics, WideEqualsPlainWithFewerSoundingGroups) {
+  for (int top : {0, 3, 6, 10}) {
+    test::TestProgram program;
+    for (int k = 1; k <= 16; ++k) {
+      program.set(param::level(k), k <= top ? (k % 2 ? 0.8f : -0.6f) / k : 0.0f);
+      program.set(param::envSelect(k), static_cast<float>(k % 4));
+    }
+    for (int k = 1; k <= 4; ++k) program.set(param::lfoAmount(k), 0.5f);
+    program.set(param::kPwLfoAmount, 0.2f);
+    program.set(param::kFilterType, 2.5f);
+    auto play = [&](InstructionSet set) {
+      useInstructions(set);
+      auto engine = test::makeEngine();
+      for (int n : {45, 60, 76}) send(*engine, 0x90, n, 100);
+      return test::render(*engine, program, 48000.0f, 6000, 250).left;
+    };
+    const auto plain = play(InstructionSet::kSse2);
+    for (InstructionSet set : usableSets()) {
+      if (set == InstructionSet::kAvx) {
+        EXPECT_EQ(play(set), plain) << top << " harmonics";
+      } else if (set == InstructionSet::kAvx2Fma && top > 0) {
+        EXPECT_GE(snrDb(plain, play(set)), 100.0) << top << " harmonics";
+      }
+    }
+  }
+  useInstructions(defaultLimit());
+}
+
+// A voice sounds the same whether it shares its lane group with others or plays alone:
+// the group's output is the voices' own outputs added in index order. Eleven voices
+// leave partly filled groups at both widths.
+TEST(VoiceLanes, VoicesInOneGroupDoNotInfluenceEachOther) {
+  const int notes[] = {33, 40, 47, 52, 58, 61, 66, 70, 77, 81, 90};
+  for (InstructionSet set : usableSets()) {
+    useInstructions(set);
+    test::TestProgram program;
+    makeBusy(program);
+    program.set(param::kModulationOnOff, 0.0f);  // the effect mixes the sum, not the voices
+    auto play = [&](std::vector<int> chord) {
+      auto engine = test::makeEngine();
+      for (size_t k = 0; k < chord.size(); ++k) send(*engine, 0x90, chord[k], 40 + 7 * k);
+      auto out = test::render(*engine, program, 44100.0f, 1500, 173).left;
+      // Release half-way through, so that the release segments run too.
+      for (int n : chord) send(*engine, 0x80, n, 0);
+      const auto tail = test::render(*engine, program, 44100.0f, 800, 173).left;
+      out.insert(out.end(), tail.begin(), tail.end());
+      return out;
+    };
+    const std::vector<int> chord(std::begin(notes), std::end(notes));
+    const auto together = play(chord);
+    std::vector<float> sum(together.size(), 0.0f);
+    for (size_t k = 0; k < chord.size(); ++k) {
+      auto engine = test::makeEngine();
+      // Each voice alone, with the velocity it had in the chord.
+      send(*engine, 0x90, chord[k], 40 + 7 * k);
+      auto alone = test::render(*engine, program, 44100.0f, 1500, 173).left;
+      send(*engine, 0x80, chord[k], 0);
+      const auto tail = test::render(*engine, program, 44100.0f, 800, 173).left;
+      alone.insert(alone.end(), tail.begin(), tail.end());
+      for (size_t i = 0; i < sum.size(); ++i) sum[i] += alone[i];
+    }
+    for (size_t i = 0; i < sum.size(); ++i)
+      ASSERT_EQ(together[i], sum[i]) << nameOf(set) << " sample " << i;
+  }
+  useInstructions(defaultLimit());
+}
+
+// An undamped filter driven at its own resonance grows until its integrators reach their
+// limit, on every path, and stays finite there.
+TEST(VoiceLanes, UndampedFilterStaysBoundedOnEveryPath) {
+  for (InstructionSet set : usableSets()) {
+    useInstructions(set);
+    test::TestProgram program;
+    program.makeOrgan();
+    program.set(param::kFilterQ, 1.0f);
+    program.set(param::kFilterType, 2.0f);  // band-pass output: the resonance itself
+    program.set(param::kFilterCutoff, 440.0f);
+    auto engine = test::makeEngine();
+    send(*engine, 0x90, 69, 127);  // 440 Hz, right on the cutoff
+    const auto out = test::render(*engine, program, 44100.0f, 44100 * 20, 512).left;
+    EXPECT_TRUE(test::allFinite(out)) << nameOf(set);
+    const Voice& v = engine->voice(0);
+    EXPECT_LE(std::fabs(v.filterLow), kFilterStateLimit);
+    EXPECT_LE(std::fabs(v.filterBand), kFilterStateLimit);
+  }
+  useInstructions(defaultLimit());
+}
+
+}  // namespace
+}  // namespace gw
