@@ -98,6 +98,9 @@ class Win32ChildWindow final : public ChildWindow {
     queued_.clear();
   }
 
+  // IsWindowVisible is the window's own style and every ancestor's.
+  bool viewable() const override { return window_ != nullptr && IsWindowVisible(window_) != FALSE; }
+
   void capturePointer() override {
     if (window_ == nullptr) return;
     SetCapture(window_);
