@@ -56,13 +56,25 @@ std::string classOf(HWND window) {
   return name;
 }
 
+// An "Error" box of this process: other test programs run at the same time with boxes
+// of their own.
+HWND ownErrorBox() {
+  for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", "Error"); box != nullptr;
+       box = FindWindowExA(nullptr, box, "#32770", "Error")) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(box, &process);
+    if (process == GetCurrentProcessId()) return box;
+  }
+  return nullptr;
+}
+
 // Answers every "Error" box the module opens, keeping its text.
 class ErrorBoxWatcher {
  public:
   ErrorBoxWatcher()
       : thread_([this] {
           while (!stop_) {
-            if (HWND box = FindWindowA("#32770", "Error")) {
+            if (HWND box = ownErrorBox()) {
               char text[512] = {};
               GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
               {
