@@ -18,6 +18,8 @@ struct DialogControl {
 };
 
 struct DialogTemplate {
+  // The module's own dialog resource with the same content, where the OS has them.
+  int resourceId = 0;
   std::string caption;
   std::string fontName;
   int pointSize = 8;

@@ -1,6 +1,9 @@
-// Per-user preferences: 32-bit integers by name, in
+// Per-user preferences: 32-bit integers by name. On Windows REG_DWORD values under
+// HKEY_CURRENT_USER\com.tarnwell.glimmerwick; on X11 the file
 // $XDG_CONFIG_HOME/com.tarnwell.glimmerwick/preferences (default ~/.config) as name=value
-// lines, written atomically. Missing, unreadable or malformed content yields the default.
+// lines, written atomically; without a window system, memory for the process's life.
+// Missing, unreadable or malformed content (a value of another type or size) yields the
+// default.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +18,7 @@ constexpr std::string_view kAppId = "com.tarnwell.glimmerwick";
 std::int32_t readPreference(std::string_view name, std::int32_t defaultValue);
 // Failures are ignored, as a registry write's would be.
 void writePreference(std::string_view name, std::int32_t value);
-// The file the two functions use (for tests and messages).
+// Where the two functions keep the values (for tests and messages).
 std::string preferencesPath();
 
 }  // namespace gw::platform

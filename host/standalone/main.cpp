@@ -21,12 +21,12 @@ int fail(const std::string& message) {
 }
 
 // The module built next to this program: <build>/host/glimmerwick-standalone and
-// <build>/glimmerwick.so.
+// <build>/glimmerwick.so (glimmerwick.dll on Windows).
 std::string defaultModule(const char* argv0) {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) self = std::filesystem::absolute(argv0, ec);
-  return (self.parent_path().parent_path() / "glimmerwick.so").string();
+  return (self.parent_path().parent_path() / GW_MODULE_FILE_NAME).string();
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The 32-bit Windows module: cross-built with mingw-w64 into build-win32 and its Windows
-# tests (platform backend, plug-in frame, engine, the DLL through our host library, the
-# DLL's export and import tables) run under Wine, on a virtual display so that message
-# boxes really open. On a fresh 2-core machine it takes about 3.5 minutes: 50 s to install
+# The 32-bit Windows module with its editor: the editor's libraries cross-built from
+# Debian's sources (scripts/cross-libs, cached), the module cross-built with mingw-w64 into
+# build-win32 and its Windows tests (platform backend, plug-in frame, engine, the DLL
+# through our host library, the DLL's export and import tables, the editor in a host
+# window) run under Wine, on a virtual display with Mesa's software OpenGL, so that
+# message boxes and GL windows really open. On a fresh 2-core machine it takes about 3.5 minutes: 50 s to install
 # the cross compiler and Wine, 15 s for the Wine prefix, 2 minutes to build, 30 s of tests.
 set -euo pipefail
 self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
@@ -10,7 +12,7 @@ cd "$(dirname "$0")/../.."
 root=$(pwd)
 
 if [ -z "${GW_WINE_STAGE_DISPLAY:-}" ]; then
-  scripts/install-deps build cross wine gui
+  scripts/install-deps build cross cross-editor wine gui
   GW_WINE_STAGE_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$self"
 fi
 
@@ -29,10 +31,14 @@ cmake/wine-run wineboot </dev/null >/dev/null 2>&1
 echo "wine prefix $WINEPREFIX ready after $(($(date +%s) - start)) s"
 
 start=$(date +%s)
+cross_libs=$(scripts/cross-libs)
+echo "editor libraries for Windows after $(($(date +%s) - start)) s: $cross_libs"
+
+start=$(date +%s)
 cmake -S . -B build-win32 -G "Unix Makefiles" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DGW_BUILD_EDITOR=OFF -DGW_BUILD_BENCH=OFF -DGW_BUILD_HOST_TOOLS=OFF \
-  >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DGW_BUILD_EDITOR=ON -DGW_BUILD_BENCH=OFF -DGW_BUILD_HOST_TOOLS=ON \
+  -DGW_CROSS_LIBS_DIR="$cross_libs" >/dev/null
 cmake --build build-win32 -j 2 >build-win32/build.log 2>&1 ||
   { tail -n 60 build-win32/build.log; exit 1; }
 echo "cross build after $(($(date +%s) - start)) s: $(grep -c 'warning:' build-win32/build.log) warnings"
