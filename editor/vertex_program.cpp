@@ -22,7 +22,7 @@ VertexProgram loadVertexProgram(int type, int id) {
   if (program.errorPosition != -1) {
     const GLubyte* message = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
     std::fprintf(stderr, "error at position: %d\n%s\n", program.errorPosition,
-                message != nullptr ? reinterpret_cast<const char*>(message) : "");
+                 message != nullptr ? reinterpret_cast<const char*>(message) : "");
     glDeleteProgramsARB(1, &name);
     return program;
   }
