@@ -11,7 +11,9 @@ namespace {
 // Longest value text written into a host's display buffer, terminator included.
 constexpr std::size_t kDisplayBytes = 24;
 constexpr std::size_t kParameterNameChars = 15;
-constexpr std::size_t kProgramNameChars = TarnProgramBasic::kNameSize - 1;
+// A program keeps 31 characters of its name, but a host's program-name buffer is only
+// promised 24 bytes: a longer reply would write past it.
+constexpr std::size_t kProgramNameChars = 23;
 constexpr std::size_t kLabelChars = 8;
 constexpr std::size_t kVendorChars = 63;
 constexpr int kFloatTextChars = 8;

@@ -32,10 +32,19 @@ TEST_F(SynthTest, ProgramsStartAsTheFactoryBank) {
   }
 }
 
-TEST_F(SynthTest, LongProgramNamesKeep31Characters) {
+TEST_F(SynthTest, LongProgramNamesKeep31CharactersButReplyWithinTheHostsBuffer) {
   char name[] = "0123456789012345678901234567890123456789";
   dispatch(vst::effSetProgramName, 0, 0, name);
-  EXPECT_EQ(text(vst::effGetProgramName), std::string(name, 31));
+  EXPECT_EQ(std::string(synth_->program(0)->getName()), std::string(name, 31));
+  // The host's buffer is promised 24 bytes: 23 characters and the terminator.
+  char reply[64];
+  std::memset(reply, 0x55, sizeof reply);
+  dispatch(vst::effGetProgramName, 0, 0, reply);
+  EXPECT_EQ(std::string(reply), std::string(name, 23));
+  EXPECT_EQ(static_cast<unsigned char>(reply[24]), 0x55) << "nothing written past 24 bytes";
+  std::memset(reply, 0x55, sizeof reply);
+  EXPECT_EQ(dispatch(vst::effGetProgramNameIndexed, 0, 0, reply), 1);
+  EXPECT_EQ(std::string(reply), std::string(name, 23));
 }
 
 TEST_F(SynthTest, SwitchingProgramsKeepsEdits) {
