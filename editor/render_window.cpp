@@ -1,6 +1,7 @@
 #include "editor/render_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -93,7 +94,9 @@ void RenderWindow::destroy(std::unique_ptr<RenderWindow> window, int waitMs) {
   // within microseconds; after it none begins.
   while (raw->pluginCalls_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
   if (raw->thread_.stop(waitMs, [raw] { delete raw; })) return;
-  // The late thread owns the window now; its events are never read again.
+  // The late thread owns the window now; its events are never read again, and a native
+  // window that only this thread may destroy goes now.
+  if (raw->child_) raw->child_->abandon();
   (void)window.release();
   std::printf("render thread did not stop within %d ms; it is left to end on its own\n", waitMs);
   std::fflush(stdout);
@@ -137,6 +140,24 @@ void RenderWindow::idle() {
   }
   dispatcher().flush();
   publishStatus();
+}
+
+bool RenderWindow::grabFrame(gw::FrameGrab& grab, int waitMs) {
+  grab.width = viewportWidth_;
+  grab.height = viewportHeight_;
+  const std::int64_t needed = std::int64_t{viewportWidth_} * viewportHeight_ * 4;
+  if (grab.rgba == nullptr || needed <= 0 || grab.capacity < needed || !thread_.running()) {
+    return false;
+  }
+  std::unique_lock lock(grabMutex_);
+  grab_ = &grab;
+  grabWanted_.store(true, std::memory_order_release);
+  const bool filled = grabFilled_.wait_for(lock, std::chrono::milliseconds(waitMs),
+                                           [this] { return grab_ == nullptr; });
+  // A frame that comes later must not write into a buffer the host has taken back.
+  grab_ = nullptr;
+  grabWanted_.store(false, std::memory_order_relaxed);
+  return filled;
 }
 
 void RenderWindow::publishStatus() {

@@ -42,6 +42,11 @@ class ChildWindow {
   // Whether the window can be seen: mapped, and so are all its ancestors. A host may hide
   // the editor's window without closing the editor; pollEvents keeps this up to date.
   virtual bool viewable() const = 0;
+  // Thread: UI. The render thread did not stop at close and will free this object when it
+  // ends. A backend whose native window only the UI thread may destroy (Win32) takes it
+  // from the host's window now; the render thread only ever reads nativeHandle(), which
+  // then answers 0.
+  virtual void abandon() {}
 };
 
 }  // namespace gw::platform

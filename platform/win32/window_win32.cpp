@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -69,20 +70,22 @@ void WindowClass::release() {
 
 class Win32ChildWindow final : public ChildWindow {
  public:
+  // Thread: UI, or a late render thread after abandon() has destroyed the window.
   ~Win32ChildWindow() override {
-    if (window_ != nullptr) {
-      // Late messages must not reach the freed object: the slot is cleared first.
-      SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-      if (GetCapture() == window_) ReleaseCapture();
-      DestroyWindow(window_);
-    }
+    destroyWindow();
     WindowClass::release();
   }
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  void attach(HWND window) { window_ = window; }
-  std::uintptr_t nativeHandle() const override { return reinterpret_cast<std::uintptr_t>(window_); }
+  void attach(HWND window) {
+    window_ = window;
+    handle_.store(reinterpret_cast<std::uintptr_t>(window), std::memory_order_release);
+  }
+  std::uintptr_t nativeHandle() const override { return handle_.load(std::memory_order_acquire); }
+
+  // Only the thread that made a window may destroy it: a late render thread could not.
+  void abandon() override { destroyWindow(); }
 
   void pollEvents(std::vector<PointerEvent>& out) override {
     if (window_ != nullptr) {
@@ -174,6 +177,7 @@ class Win32ChildWindow final : public ChildWindow {
         // The host destroyed its window, and ours with it, before closing the editor.
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         queued_.push_back({PointerEvent::Kind::Close, 0, 0, 0, 0});
+        handle_.store(0, std::memory_order_release);
         window_ = nullptr;
         captured_ = false;
         return 0;
@@ -183,13 +187,25 @@ class Win32ChildWindow final : public ChildWindow {
     return DefWindowProcA(window_, message, wParam, lParam);
   }
 
+  void destroyWindow() {
+    if (window_ == nullptr) return;
+    // Late messages must not reach the freed object: the slot is cleared first.
+    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    if (GetCapture() == window_) ReleaseCapture();
+    handle_.store(0, std::memory_order_release);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    captured_ = false;
+  }
+
   static int buttonOf(UINT message) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) return 1;
     if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) return 2;
     return 3;
   }
 
-  HWND window_ = nullptr;
+  HWND window_ = nullptr;                  // UI thread
+  std::atomic<std::uintptr_t> handle_{0};  // window_ for the render thread
   std::deque<PointerEvent> queued_;
   bool captured_ = false;
   bool tracking_ = false;
