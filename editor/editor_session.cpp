@@ -52,6 +52,10 @@ void EditorSession::programChanged() {
   }
 }
 
+bool EditorSession::grabFrame(FrameGrab& grab) {
+  return window_ != nullptr && window_->grabFrame(grab);
+}
+
 RenderWindow& EditorSession::createWindow(int x, int y, std::unique_ptr<TextFont> font) {
   RenderWindow::Rect rect;
   rect.left = static_cast<std::int16_t>(x);

@@ -43,6 +43,8 @@ class EditorSession : public EditorLink {
   // Thread: the one that changed the program. On the UI thread every control shows the
   // program at once; from any other thread at the next idle.
   void programChanged() override;
+  // Thread: UI. False, with grab untouched, when no editor is open.
+  bool grabFrame(FrameGrab& grab) override;
 
   // Thread: UI. Creates the render window and its tree with its top-left corner at
   // (x, y) in the host window, starts the render thread and primes the controls.

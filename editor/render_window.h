@@ -5,8 +5,10 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "editor/render_thread.h"
@@ -15,6 +17,7 @@
 #include "editor/texture.h"
 #include "effects/effect.h"
 #include "engine/activity_record.h"
+#include "plugin/frame_grab.h"
 #include "toolkit/element_host.h"
 #include "toolkit/pointer_tracker.h"
 #include "toolkit/published.h"
@@ -67,6 +70,11 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // the status texts published for the render thread.
   void idle();
 
+  // Thread: UI. Copies the next frame the render thread draws into grab's buffer, waiting
+  // at most waitMs; sets grab's size first. False when the buffer is too small or no
+  // frame came (hidden window, no GL).
+  bool grabFrame(gw::FrameGrab& grab, int waitMs = gw::kFrameGrabWaitMs);
+
   // The main font and the labels (TextLabels). Thread: render, or UI before it starts.
   bool hasFont() const override;
   float textWidth(std::string_view text) override;
@@ -104,6 +112,8 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   void drawScene();
   void drawStatus();
   void drawTooltip(const char* text);
+  // Render thread, after drawing and before the swap.
+  void fillFrameGrab();
   void followHovered();
   // Thread: UI.
   void publishStatus();
@@ -150,6 +160,12 @@ class RenderWindow : public gw::ElementHost, public gw::TextLabels {
   // plug-in for anything, since the plug-in may be gone.
   std::atomic<bool> detached_{false};
   std::atomic<bool> shown_{true};
+
+  // A frame grab in progress: the UI thread's request, filled by the render thread.
+  std::atomic<bool> grabWanted_{false};
+  std::mutex grabMutex_;
+  std::condition_variable grabFilled_;
+  gw::FrameGrab* grab_ = nullptr;  // guarded by grabMutex_; null once filled
 
   gw::RenderThread thread_;
 };

@@ -2,6 +2,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -117,7 +118,28 @@ void RenderWindow::drawFrame() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   drawScene();
+  if (grabWanted_.load(std::memory_order_acquire)) fillFrameGrab();
   context_->swapBuffers();
+}
+
+void RenderWindow::fillFrameGrab() {
+  std::lock_guard lock(grabMutex_);
+  grabWanted_.store(false, std::memory_order_relaxed);
+  if (grab_ == nullptr) return;
+  const int width = grab_->width, height = grab_->height;
+  std::uint8_t* pixels = grab_->rgba;
+  // The request was sized for this viewport, which never changes while the window lives.
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  // GL's rows run bottom up; a host's image top down, opaque.
+  const std::size_t row = static_cast<std::size_t>(width) * 4;
+  for (int y = 0; y < height / 2; ++y) {
+    std::swap_ranges(pixels + y * row, pixels + (y + 1) * row, pixels + (height - 1 - y) * row);
+  }
+  for (std::size_t i = 3; i < row * height; i += 4) pixels[i] = 255;
+  grab_ = nullptr;
+  grabFilled_.notify_all();
 }
 
 void RenderWindow::drawBackground() {

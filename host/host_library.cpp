@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/module_loader.h"
+#include "plugin/frame_grab.h"
 
 namespace gw::host {
 
@@ -243,6 +244,22 @@ std::vector<CallbackRecord> Plugin::callbacks() const {
 void Plugin::clearCallbacks() {
   std::lock_guard lock(mutex_);
   records_.clear();
+}
+
+bool Plugin::grabEditorFrame(Frame& frame) {
+  gw::FrameGrab grab;
+  // The first call only learns the size.
+  dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab);
+  if (grab.width <= 0 || grab.height <= 0 || grab.width > 16384 || grab.height > 16384) {
+    return false;
+  }
+  frame.width = grab.width;
+  frame.height = grab.height;
+  frame.rgba.assign(static_cast<std::size_t>(grab.width) * grab.height * 4, 0);
+  grab.capacity = static_cast<std::int32_t>(frame.rgba.size());
+  grab.rgba = frame.rgba.data();
+  return dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab) == 1 &&
+         grab.width == frame.width && grab.height == frame.height;
 }
 
 std::size_t Plugin::countCallbacks(std::int32_t opcode) const {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "plugin/frame_grab.h"
 #include "plugin/parameter_model.h"
 
 namespace {
@@ -150,6 +151,12 @@ bool TarnAuBase::getProgramNameIndexed(std::int32_t, std::int32_t index, char* t
 bool TarnAuBase::getVendorString(char* text) {
   gw::copyText(text, "Tarnwell", kVendorChars);
   return text != nullptr;
+}
+
+vst::IntPtr TarnAuBase::vendorSpecific(std::int32_t index, vst::IntPtr, void* ptr, float) {
+  if (index != gw::kFrameGrabRequest || ptr == nullptr) return 0;
+  gw::EditorLink* link = editorLink();
+  return link != nullptr && link->grabFrame(*static_cast<gw::FrameGrab*>(ptr)) ? 1 : 0;
 }
 
 std::int32_t TarnAuBase::GetParameterInfo(std::int32_t, std::int32_t, gw::CFArray**) {

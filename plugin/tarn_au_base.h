@@ -65,6 +65,8 @@ class TarnAuBase : public AudioEffectX {
 
   // Thread: UI.
   bool getVendorString(char* text) override;
+  // Thread: UI. Answers only the editor's frame grab (plugin/frame_grab.h); 0 otherwise.
+  vst::IntPtr vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr, float opt) override;
 
   // Audio Unit-style interface. Thread: UI, except GetActivity: render.
   virtual std::int32_t GetParameterInfo(std::int32_t scope, std::int32_t index,

@@ -26,6 +26,7 @@ class EditorSession {
   bool closeRequested();
   void idle();
   platform::TopLevelWindow& window() { return *window_; }
+  host::Plugin& plugin() { return plugin_; }
 
  private:
   host::Plugin& plugin_;

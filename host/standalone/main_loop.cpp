@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "host/standalone/png_writer.h"
 
@@ -19,10 +20,22 @@ extern "C" void onStopSignal(int signal) {
 // Hosts idle their editors 20 to 60 times a second; 30 sits in the middle.
 constexpr auto kTick = std::chrono::microseconds(1'000'000 / 30);
 
+// The editor's own frame when the module gives it: a screen copy cannot see into a GL
+// child window everywhere (Wine's, for one). Otherwise what the window shows.
 int writeScreenshot(EditorSession& session, const std::string& path) {
   platform::TopLevelWindow::Image image;
   std::string error;
-  if (!session.window().capture(image, error) || !writePng(path, image, error)) {
+  host::Plugin::Frame frame;
+  bool taken = false;
+  if (session.plugin().grabEditorFrame(frame)) {
+    image.width = frame.width;
+    image.height = frame.height;
+    image.rgba = std::move(frame.rgba);
+    taken = true;
+  } else {
+    taken = session.window().capture(image, error);
+  }
+  if (!taken || !writePng(path, image, error)) {
     std::fprintf(stderr, "glimmerwick-standalone: screenshot failed: %s\n", error.c_str());
     return 1;
   }

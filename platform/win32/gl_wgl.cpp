@@ -1,6 +1,8 @@
 // The editor's WGL context, made and used on the render thread only.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/gl_context.h"
 #include "platform/win32/text.h"
 
@@ -29,7 +31,8 @@ class WglContext final : public GlContext {
 };
 
 std::string failure(const char* call) {
-  return std::string(call) + " failed: " + win32::errorText(GetLastError());
+  const DWORD code = GetLastError();
+  return std::string(call) + " failed" + (code != 0 ? ": " + win32::errorText(code) : "");
 }
 
 }  // namespace
@@ -58,8 +61,12 @@ std::unique_ptr<GlContext> GlContext::create(std::uintptr_t window, std::string&
   }
   // A window's pixel format can be set once; a context made again for the same window
   // (a render thread restarted) finds it already set.
-  if (GetPixelFormat(dc) != index && !SetPixelFormat(dc, index, &format)) {
-    error = failure("SetPixelFormat");
+  const int existing = GetPixelFormat(dc);
+  if (existing != index && !SetPixelFormat(dc, index, &format)) {
+    // Windows and Wine leave no error code for a window that has another format already.
+    error = existing != 0 ? "SetPixelFormat failed: the window already has another pixel format (" +
+                                std::to_string(existing) + ")"
+                          : failure("SetPixelFormat");
     ReleaseDC(hwnd, dc);
     return nullptr;
   }

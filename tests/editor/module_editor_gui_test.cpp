@@ -15,7 +15,9 @@
 
 #include "host/host_library.h"
 #include "platform/top_level_window.h"
+#include "plugin/frame_grab.h"
 #include "plugin/vst/aeffect.h"
+#include "tests/support/frame_compare.h"
 
 namespace gw {
 namespace {
@@ -166,6 +168,65 @@ TEST_F(ModuleEditorTest, BackgroundIsDarkBlueAndMovesUnderTheTitleLine) {
   ASSERT_TRUE(window->capture(second, error)) << error;
   EXPECT_NE(first.rgba, second.rgba) << "the background animates";
   plugin->dispatch(vst::effEditClose);
+}
+
+// A host's frame grab is what the window shows, sized as the editor; the first program
+// without eye candy and with the pointer away from the editor is the reference frame the
+// Windows module's editor is compared with (GW_SCREENSHOT_DIR keeps this run's frame).
+TEST_F(ModuleEditorTest, FrameGrabIsWhatTheWindowShowsAndMatchesTheReferenceFrame) {
+  setPreference("Enable eye candy=0");
+  auto plugin = instance();
+  ASSERT_NE(plugin, nullptr);
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const Window root = DefaultRootWindow(display);
+  XWarpPointer(display, None, root, 0, 0, 0, 0, DisplayWidth(display, DefaultScreen(display)) - 1,
+               DisplayHeight(display, DefaultScreen(display)) - 1);
+  XSync(display, False);
+  XCloseDisplay(display);
+
+  gw::FrameGrab refused;
+  EXPECT_EQ(plugin->dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &refused), 0);
+  EXPECT_EQ(refused.width, 0) << "no editor, no size";
+  auto window = open(*plugin);
+  ASSERT_NE(window, nullptr);
+  idleUntilDrawn({{plugin.get(), window.get()}}, *window, 305, 200);
+  idle({{plugin.get(), window.get()}}, 500);
+
+  std::vector<std::uint8_t> small(100 * 4, 7);
+  refused.rgba = small.data();
+  refused.capacity = static_cast<std::int32_t>(small.size());
+  EXPECT_EQ(plugin->dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &refused), 0);
+  EXPECT_EQ(refused.width, 610);
+  EXPECT_EQ(refused.height, 415);
+  EXPECT_EQ(small, std::vector<std::uint8_t>(100 * 4, 7)) << "a short buffer stays untouched";
+
+  host::Plugin::Frame grabbed;
+  ASSERT_TRUE(plugin->grabEditorFrame(grabbed));
+  platform::TopLevelWindow::Image shown;
+  std::string error;
+  ASSERT_TRUE(window->capture(shown, error)) << error;
+  const test::Frame grab{grabbed.width, grabbed.height, grabbed.rgba};
+  const test::Frame screen{shown.width, shown.height, shown.rgba};
+  // A frame apart: only the background's slow drift differs.
+  const auto onScreen = test::frameDistance(grab, screen);
+  EXPECT_LT(onScreen.mean, 2.0);
+  EXPECT_LT(onScreen.farFraction, 0.002);
+  if (const char* dir = std::getenv("GW_SCREENSHOT_DIR")) {
+    EXPECT_TRUE(test::writePngFrame(std::string(dir) + "/editor-frame.png", grab, error)) << error;
+  }
+  test::Frame reference;
+  ASSERT_TRUE(test::readPngFrame(GW_REFERENCE_FRAME, reference)) << GW_REFERENCE_FRAME;
+  const auto toReference = test::frameDistance(grab, reference);
+  EXPECT_LT(toReference.mean, 2.0);
+  EXPECT_LT(toReference.farFraction, 0.002);
+  std::printf(
+      "frame grab against the window: mean %.3f, far %.4f; against the reference: "
+      "mean %.3f, far %.4f\n",
+      onScreen.mean, onScreen.farFraction, toReference.mean, toReference.farFraction);
+
+  plugin->dispatch(vst::effEditClose);
+  EXPECT_FALSE(plugin->grabEditorFrame(grabbed)) << "closed";
 }
 
 TEST_F(ModuleEditorTest, OpensAndClosesRepeatedlyAndTwiceAtOnce) {

@@ -28,6 +28,7 @@ struct Write {
 struct Recorder : gw::EditorLink {
   void parameterChanged(int index, float value) override { changes.push_back({index, value}); }
   void programChanged() override {}
+  bool grabFrame(gw::FrameGrab&) override { return false; }
   std::vector<std::pair<int, float>> changes;
   std::vector<Write> writes;
 };

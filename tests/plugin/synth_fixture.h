@@ -36,8 +36,11 @@ class EditorSpy : public gw::EditorLink {
  public:
   void parameterChanged(int index, float value) override { changes.push_back({index, value}); }
   void programChanged() override { ++programChanges; }
+  bool grabFrame(gw::FrameGrab&) override { return ++frameGrabs, grabAnswer; }
   std::vector<std::pair<int, float>> changes;
   int programChanges = 0;
+  int frameGrabs = 0;
+  bool grabAnswer = false;
 };
 
 class SynthTest : public ::testing::Test {

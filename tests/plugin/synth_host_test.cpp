@@ -7,6 +7,7 @@
 
 #include "platform/system.h"
 #include "plugin/factory_bank.h"
+#include "plugin/frame_grab.h"
 #include "tests/plugin/synth_fixture.h"
 
 namespace gw::test {
@@ -66,6 +67,21 @@ TEST_F(SynthTest, SwitchingProgramsKeepsEdits) {
   synth_->setProgram(-3);
   EXPECT_EQ(dispatch(vst::effGetProgram), 0);
   EXPECT_EQ(spy.programChanges, 2);
+  synth_->setEditorLink(nullptr);
+}
+
+TEST_F(SynthTest, OnlyTheFrameGrabOfVendorRequestsReachesTheEditor) {
+  gw::FrameGrab grab;
+  EXPECT_EQ(dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab), 0) << "no editor";
+  EditorSpy spy;
+  synth_->setEditorLink(&spy);
+  spy.grabAnswer = true;
+  EXPECT_EQ(dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab), 1);
+  EXPECT_EQ(dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, nullptr), 0);
+  EXPECT_EQ(dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest + 1, 0, &grab), 0);
+  EXPECT_EQ(spy.frameGrabs, 1);
+  spy.grabAnswer = false;
+  EXPECT_EQ(dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab), 0);
   synth_->setEditorLink(nullptr);
 }
 
