@@ -98,8 +98,11 @@ TEST_F(DllEditor, DrawsTheFrameTheLinuxEditorDraws) {
   const auto distance = gw::test::frameDistance(frame, reference);
   std::printf("against the Linux reference frame: mean %.3f, far %.4f\n", distance.mean,
               distance.farFraction);
-  EXPECT_LT(distance.mean, 4.0);
-  EXPECT_LT(distance.farFraction, 0.03);
+  // Measured here: mean 1.4, far 0.4 % (the title line and the button texts). The mean
+  // leaves room for the background's drift on a loaded machine; a missing face would
+  // have shown its message box.
+  EXPECT_LT(distance.mean, 6.0);
+  EXPECT_LT(distance.farFraction, 0.015);
   editor.plugin->dispatch(vst::effEditClose);
 }
 
