@@ -118,7 +118,7 @@ TEST_F(ModuleEditorTest, GuiScaleScalesTheRectangleAndTheDrawing) {
   EXPECT_EQ(editorSize(*plugin), std::make_pair(915, 622));
   auto window = open(*plugin);
   ASSERT_NE(window, nullptr);
-  idleUntilDrawn({{plugin.get(), window.get()}}, *window, 457, 311);
+  idleUntilDrawn({{plugin.get(), window.get()}}, *window, 150, 450);
   platform::TopLevelWindow::Image image;
   std::string error;
   ASSERT_TRUE(window->capture(image, error)) << error;
