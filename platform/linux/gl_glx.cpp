@@ -53,8 +53,13 @@ class GlxContext final : public GlContext {
     glXMakeCurrent(display_, None, nullptr);
   }
 
-  // A window the host destroyed early only makes this fail quietly on the X side.
-  void swapBuffers() override { glXSwapBuffers(display_, window_); }
+  // A window the host destroyed early only makes this fail quietly on the X side. Mesa's
+  // software path swaps its own handler in and out around its first shared-memory put:
+  // two editors' render threads doing so at once would leave its handler in the slot.
+  void swapBuffers() override {
+    x11::HandlerSlotLock lock;
+    glXSwapBuffers(display_, window_);
+  }
 
  private:
   Display* display_;
