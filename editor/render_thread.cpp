@@ -36,7 +36,8 @@ void RenderThread::signal(int event) {
   if (event >= 0 && event < kEventCount) events_[event].signal();
 }
 
-bool RenderThread::stop(int waitMs, std::function<void()> onLateExit) {
+bool RenderThread::stop(int waitMs, std::function<void()> onLateExit,
+                        const std::function<void()>& onAbandon) {
   if (!running_) return true;
   signal(kQuit);
   std::unique_lock lock(mutex_);
@@ -48,13 +49,16 @@ bool RenderThread::stop(int waitMs, std::function<void()> onLateExit) {
   }
   abandoned_ = true;
   onLateExit_ = std::move(onLateExit);
-  lock.unlock();
+  // The thread takes this lock to end, and onLateExit may free this object: everything
+  // that touches it or what onLateExit frees is done before the lock goes.
+  if (onAbandon) onAbandon();
   // The thread runs our code after this returns, maybe after the host has unloaded us.
   // It cannot drop a reference to the module itself (its dlclose would return into
   // unmapped code), so the module stays mapped for the rest of the process instead.
   platform::keepModuleMapped();
   thread_.detach();
   running_ = false;
+  lock.unlock();
   return false;
 }
 

@@ -36,8 +36,11 @@ class RenderThread {
   // thread cannot be created.
   bool start(RenderWindow& window);
   // Thread: UI. Signals quit and waits up to waitMs. True when the thread ended; false
-  // when it was abandoned: then onLateExit runs on that thread once it ends.
-  bool stop(int waitMs, std::function<void()> onLateExit);
+  // when it was abandoned: then onAbandon runs here first, before the thread can end,
+  // and onLateExit runs on that thread once it ends. Nothing of this object may be
+  // touched after a false return: onLateExit may have freed it.
+  bool stop(int waitMs, std::function<void()> onLateExit,
+            const std::function<void()>& onAbandon = {});
   // Thread: any.
   void signal(int event);
   bool running() const { return running_; }

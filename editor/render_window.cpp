@@ -93,10 +93,14 @@ void RenderWindow::destroy(std::unique_ptr<RenderWindow> window, int waitMs) {
   // A render-thread call into the plug-in that began before the flag was seen ends
   // within microseconds; after it none begins.
   while (raw->pluginCalls_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
-  if (raw->thread_.stop(waitMs, [raw] { delete raw; })) return;
-  // The late thread owns the window now; its events are never read again, and a native
-  // window that only this thread may destroy goes now.
-  if (raw->child_) raw->child_->abandon();
+  // A native window that only this thread may destroy goes at once when the thread is
+  // left to end on its own; the late thread then owns the rest, whose events are never
+  // read again.
+  const auto lateExit = [raw] { delete raw; };
+  const auto abandonChild = [raw] {
+    if (raw->child_) raw->child_->abandon();
+  };
+  if (raw->thread_.stop(waitMs, lateExit, abandonChild)) return;
   (void)window.release();
   std::printf("render thread did not stop within %d ms; it is left to end on its own\n", waitMs);
   std::fflush(stdout);
