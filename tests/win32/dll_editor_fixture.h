@@ -191,7 +191,8 @@ class ScopedPreference {
   }
   ~ScopedPreference() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "com.tarnwell.glimmerwick", 0, KEY_SET_VALUE, &key) ==
+    const std::string keyName(gw::platform::kAppId);
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_SET_VALUE, &key) ==
         ERROR_SUCCESS) {
       RegDeleteValueA(key, name_);
       RegCloseKey(key);
