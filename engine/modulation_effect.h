@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/float4.h"
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 

@@ -10,8 +10,8 @@
 #include "engine/activity_record.h"
 #include "engine/modulation_effect.h"
 #include "engine/note_queue.h"
-#include "engine/param_view.h"
 #include "engine/voice.h"
+#include "params/param_view.h"
 
 namespace gw {
 

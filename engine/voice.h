@@ -5,7 +5,7 @@
 
 #include "engine/envelope.h"
 #include "engine/float4.h"
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 

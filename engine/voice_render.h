@@ -7,8 +7,8 @@
 
 #include "engine/filter.h"
 #include "engine/float4.h"
-#include "engine/param_view.h"
 #include "engine/voice.h"
+#include "params/param_view.h"
 
 namespace gw {
 

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "editor/frame_grab.h"
 #include "platform/module_loader.h"
-#include "plugin/frame_grab.h"
 
 namespace gw::host {
 

@@ -9,7 +9,6 @@
 
 #include "lv2/lv2_plugin.h"
 #include "platform/module_export.h"
-#include "platform/system.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
                        const LV2_Feature* const* features) {
   const LV2_URID_Map* map = findUridMap(features);
   if (map == nullptr || map->map == nullptr) return nullptr;
-  if (!(rate > 0.0 && rate < 1e6) || !gw::platform::cpuHasSse2()) return nullptr;
+  if (!(rate > 0.0 && rate < 1e6) || !gw::Instrument::processorSupported()) return nullptr;
   try {
     return new (std::nothrow)
         Lv2Plugin(static_cast<float>(rate), map->map(map->handle, LV2_MIDI__MidiEvent));

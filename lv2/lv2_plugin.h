@@ -1,4 +1,4 @@
-// The synthesiser as an LV2 instrument: the engine with one set of parameter values fed
+// The synthesiser as an LV2 instrument: the format-free instrument with its value set fed
 // from the host's control ports, one atom MIDI input, two audio outputs and an output
 // control port carrying the engine's activity for the editor's background.
 #pragma once
@@ -9,24 +9,10 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/param_view.h"
-#include "engine/synth_engine.h"
-#include "plugin/parameter_ids.h"
+#include "instrument/instrument.h"
+#include "lv2/lv2_ports.h"
 
 namespace gw::lv2 {
-
-// Port indices: the parameters keep their own index, the rest follow them.
-enum PortIndex : std::uint32_t {
-  kMidiInPort = param::kCount,
-  kOutLeftPort,
-  kOutRightPort,
-  kActivityPort,
-  kPortCount
-};
-
-inline constexpr const char* kPluginUri = "urn:tarnwell:glimmerwick";
-inline constexpr const char* kUiUri = "urn:tarnwell:glimmerwick:ui";
-inline constexpr const char* kBinaryName = "glimmerwick_lv2.so";
 
 class Lv2Plugin {
  public:
@@ -45,16 +31,15 @@ class Lv2Plugin {
   void run(std::uint32_t frames);
 
   // The values the engine reads. Thread: any.
-  float value(int index) const { return values_[index].load(std::memory_order_relaxed); }
+  float value(int index) const { return instrument_.value(index); }
 
  private:
   void readControls();
   void takeMidi();
 
-  SynthEngine engine_;
+  Instrument instrument_;
   float sampleRate_;
   LV2_URID midiEventType_;
-  std::array<ParamValue, param::kCount> values_;
   std::array<const float*, param::kCount> controls_{};
   const LV2_Atom_Sequence* midiIn_ = nullptr;
   float* outLeft_ = nullptr;

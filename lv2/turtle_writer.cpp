@@ -3,10 +3,10 @@
 #include <charconv>
 #include <cstdio>
 
-#include "lv2/lv2_plugin.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
-#include "plugin/value_texts.h"
+#include "lv2/lv2_ports.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
+#include "params/value_texts.h"
 
 namespace gw::lv2 {
 namespace {

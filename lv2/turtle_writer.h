@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 
 namespace gw::lv2 {
 

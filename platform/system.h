@@ -1,6 +1,6 @@
-// Operating-system services the module needs outside the editor: the processor check,
-// user-visible error boxes and the OS error text. One implementation per OS below
-// platform/; nothing else in the tree includes an OS header.
+// Operating-system services the module needs outside the editor: user-visible error
+// boxes and the OS error text. One implementation per OS below platform/; nothing else
+// in the tree includes an OS header.
 #pragma once
 
 #include <functional>
@@ -8,10 +8,6 @@
 #include <string_view>
 
 namespace gw::platform {
-
-// True when the processor reports SSE2 (CPUID leaf 1, EDX bit 26). A processor without
-// the CPUID instruction counts as lacking SSE2.
-bool cpuHasSse2();
 
 enum class MessageIcon { None, Warning };
 

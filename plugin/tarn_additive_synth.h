@@ -1,12 +1,13 @@
-// The synthesiser: the plug-in base made concrete with its host-facing answers, the
-// parameters' value names and texts, and the engine. The whole object,
-// engine included, is one allocation made by the entry point.
+// The synthesiser as a VST 2.4 plug-in: the plug-in base made concrete with its
+// host-facing answers and the parameters' value names and texts, over the format-free
+// instrument. The whole object, instrument included, is one allocation made by the plug-in
+// factory, which also gives it its editor.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/activity_record.h"
-#include "engine/synth_engine.h"
+#include "instrument/instrument.h"
 #include "plugin/tarn_au_base.h"
 
 class TarnAdditiveSynth : public TarnAuBase {
@@ -26,10 +27,6 @@ class TarnAdditiveSynth : public TarnAuBase {
   // Thread: audio.
   std::int32_t processEvents(vst::VstEvents* events) override;
 
-  // Ignores the rows named "Unused". Thread: any.
-  void setParameter(std::int32_t index, float value) override;
-  // Shows "Unused" for those rows. Thread: UI.
-  void getParameterDisplay(std::int32_t index, char* text) override;
   // Switches the current program and refreshes the editor. Thread: UI (hosts may use any).
   void setProgram(std::int32_t program) override;
 
@@ -49,7 +46,7 @@ class TarnAdditiveSynth : public TarnAuBase {
   // Thread: render.
   void GetActivity(gw::ActivityRecord& record) override;
 
-  // Re-initialises the engine's state. Not called on the VST path. Thread: audio, or any
+  // Re-initialises the instrument's effect state. Not called on the VST path. Thread: audio, or any
   // thread while the host is not processing (the engine state it clears is the audio
   // thread's).
   virtual std::int32_t Reset();
@@ -57,5 +54,5 @@ class TarnAdditiveSynth : public TarnAuBase {
 
  private:
   // Voices, note queue and delay line share this object's single allocation.
-  gw::SynthEngine engine_;
+  gw::Instrument instrument_;
 };

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 
 namespace gw::render {
 

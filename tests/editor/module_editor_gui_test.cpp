@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "editor/frame_grab.h"
 #include "host/host_library.h"
 #include "platform/top_level_window.h"
-#include "plugin/frame_grab.h"
 #include "plugin/vst/aeffect.h"
 #include "tests/support/frame_compare.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "host/render/parameters.h"
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 
 namespace gw::render {
 namespace {

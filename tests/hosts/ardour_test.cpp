@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 #include "tests/hosts/child_process.h"
 #include "tests/hosts/phrase_check.h"
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "tests/engine/audio_measure.h"
 
 namespace gw::test {

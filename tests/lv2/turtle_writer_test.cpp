@@ -10,8 +10,8 @@
 #include <string>
 
 #include "lv2/turtle_writer.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "editor/png_image.h"
+#include "gfx/png_image.h"
 #include "host/standalone/png_writer.h"
 
 namespace gw::test {
