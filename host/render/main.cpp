@@ -8,6 +8,7 @@
 
 #include "host/host_library.h"
 #include "host/render/info.h"
+#include "host/render/loudness.h"
 #include "host/render/midi_file.h"
 #include "host/render/options.h"
 #include "host/render/parameters.h"
@@ -69,7 +70,10 @@ int run(const gw::render::RenderOptions& options) {
   settings.maxTailSeconds = options.maxTailSeconds;
   settings.gain = static_cast<float>(std::pow(10.0, options.gainDb / 20.0));
   render::RenderSummary summary;
-  const auto sink = [&writer](const float* l, const float* r, std::int32_t n) {
+  render::LoudnessMeter meter;
+  if (options.loudness && !meter.start(options.sampleRate, error)) return fail(error);
+  const auto sink = [&](const float* l, const float* r, std::int32_t n) {
+    if (options.loudness) meter.add(l, r, n);
     return writer.write(l, r, n);
   };
   if (!render::renderSequence(*plugin, sequence, settings, sink, summary, error)) {
@@ -79,6 +83,10 @@ int run(const gw::render::RenderOptions& options) {
   if (!writer.close(error)) return fail(error);
   std::cout << render::summaryLine(options.output, summary, options.sampleRate, options.format)
             << std::endl;
+  if (options.loudness) {
+    std::cout << "loudness " << render::decibelText(meter.integratedLufs()) << " LUFS, true peak "
+              << render::decibelText(20.0 * std::log10(meter.truePeak())) << " dBTP" << std::endl;
+  }
   return 0;
 }
 

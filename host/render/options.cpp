@@ -57,6 +57,8 @@ const char* usageText() {
          "  -f, --format F         float (32-bit, default), pcm16 or pcm24\n"
          "  --max-tail SECONDS     longest release tail after the last event (default 30)\n"
          "  -g, --gain DB          scale the output by DB decibels, -60 to 20 (default 0)\n"
+         "  --loudness             print the output's integrated loudness (EBU R 128, LUFS)\n"
+         "                         and true peak (dBTP)\n"
          "  -h, --help             show this text\n"
          "\n"
          "After the last event the render goes on until the output has stayed below\n"
@@ -100,9 +102,12 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
       return (shortName != nullptr && name == shortName) || name == longName;
     };
 
-    if (isOption("-h", "--help") || isOption(nullptr, "--info")) {
+    if (isOption("-h", "--help") || isOption(nullptr, "--info") ||
+        isOption(nullptr, "--loudness")) {
       if (inlineValue) return fail("option " + name + " takes no value");
-      (name == "--info" ? options.info : options.help) = true;
+      (name == "--info"       ? options.info
+       : name == "--loudness" ? options.loudness
+                              : options.help) = true;
     } else if (isOption("-o", "--output")) {
       if (!takeValue() || value.empty()) return needsValue();
       options.output = value;

@@ -20,6 +20,7 @@ struct RenderOptions {
   std::string module;
   bool help = false;
   bool info = false;
+  bool loudness = false;  // print integrated loudness and true peak after rendering
   std::string output = "glimmerwick.wav";
   std::string midi;     // empty: the built-in phrase
   std::string program;  // number or name; empty: the module's current program
