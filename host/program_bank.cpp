@@ -1,6 +1,7 @@
 #include "host/program_bank.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -76,6 +77,43 @@ class Reader {
   std::span<const std::uint8_t> data_;
   std::size_t at_ = 0;
 };
+
+char lower(char c) {
+  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool startsWith(std::string_view text, std::string_view start) {
+  return start.size() <= text.size() && sameText(text.substr(0, start.size()), start);
+}
+
+}  // namespace
+
+bool sameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+int findByName(int count, const std::function<std::string(int)>& nameOf, std::string_view key,
+               std::string& several) {
+  int exact = -1, started = -1, starts = 0;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = nameOf(i);
+    if (name.empty()) continue;
+    if (sameText(name, key) && exact < 0) exact = i;
+    if (!startsWith(name, key)) continue;
+    if (starts < 4) several += (starts ? ", " : "") + name;
+    started = i;
+    ++starts;
+  }
+  if (exact >= 0) return exact;
+  if (starts == 1) return started;
+  if (starts > 4) several += " ...";
+  return starts == 0 ? -1 : -2;
+}
+
+namespace {
 
 bool fail(std::string& error, std::string text) {
   error = std::move(text);
@@ -259,6 +297,30 @@ bool saveBankFile(const std::string& path, Plugin& plugin, std::string& error) {
   }
   if (ok) ok = file.commit(reason);
   if (!ok) return fail(error, "cannot save the bank " + path + ": " + reason);
+  return true;
+}
+
+bool findProgram(const std::string& key, Plugin& plugin, int& index, std::string& error) {
+  const int count = plugin.effect()->numPrograms;
+  const std::string takes = "--program takes a number from 1 to " + std::to_string(count) +
+                            " or a program's name (--info lists them), not '" + key + "'";
+  int number = 0;
+  const auto [end, ec] = std::from_chars(key.data(), key.data() + key.size(), number);
+  if (!key.empty() && ec == std::errc() && end == key.data() + key.size()) {
+    if (number >= 1 && number <= count) {
+      index = number - 1;
+      return true;
+    }
+    return fail(error, takes);
+  }
+  std::string several;
+  const int found = findByName(
+      count, [&](int i) { return plugin.programNameIndexed(i); }, key, several);
+  if (found == -2)
+    return fail(error, "--program '" + key + "' starts several names (" + several +
+                           "); give more of it or a number");
+  if (found < 0) return fail(error, takes);
+  index = found;
   return true;
 }
 

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/host_library.h"
@@ -43,6 +45,18 @@ bool loadBankFile(const std::string& path, Plugin& plugin, std::string& error);
 // Written to a new file beside `path` that replaces it only once complete, so a failed
 // save leaves the old file as it was; the error names the file.
 bool saveBankFile(const std::string& path, Plugin& plugin, std::string& error);
+
+// A program by number (from 1, as every tool and the LV2 presets count) or by name or
+// the unique start of one (letter case aside); index is the module's (from 0). The error
+// names --program and what it takes.
+bool findProgram(const std::string& key, Plugin& plugin, int& index, std::string& error);
+
+// Names compared without regard to letter case.
+bool sameText(std::string_view a, std::string_view b);
+// The one of `count` items whose name is the key, else the one whose name starts with it.
+// -1 when none fits, -2 when several do (then `several` lists up to four of them).
+int findByName(int count, const std::function<std::string(int)>& nameOf, std::string_view key,
+               std::string& several);
 
 // The id as four characters when they are printable ("TWgw"), else eight hex digits.
 std::string uniqueIdText(std::int32_t id);

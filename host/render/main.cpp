@@ -167,7 +167,7 @@ int run(const render::RenderOptions& options) {
 
   if (!options.program.empty()) {
     int program = 0;
-    if (!render::findProgram(options.program, *plugin, program, error))
+    if (!host::findProgram(options.program, *plugin, program, error))
       return fail(error, kBadOption);
     plugin->dispatch(vst::effSetProgram, 0, program);
   }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 
+#include "host/program_bank.h"
 #include "plugin/parameter_model.h"
 #include "plugin/value_texts.h"
 
@@ -14,21 +14,6 @@ namespace gw::render {
 namespace {
 
 constexpr std::int32_t kGlimmerwickId = vst::fourCC('T', 'W', 'g', 'w');
-
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool sameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
-}
-
-bool startsWith(std::string_view text, std::string_view start) {
-  return start.size() <= text.size() && sameText(text.substr(0, start.size()), start);
-}
 
 bool fail(std::string& error, std::string text) {
   error = std::move(text);
@@ -54,26 +39,6 @@ std::string number(float value) {
   return text;
 }
 
-// The one item whose name is the key, else the one whose name starts with it. -1 when
-// none fits, -2 when several do (then `several` lists up to four).
-int findByName(int count, const std::function<std::string(int)>& nameOf, std::string_view key,
-               std::string& several) {
-  int exact = -1, started = -1, starts = 0;
-  for (int i = 0; i < count; ++i) {
-    const std::string name = nameOf(i);
-    if (name.empty()) continue;
-    if (sameText(name, key) && exact < 0) exact = i;
-    if (!startsWith(name, key)) continue;
-    if (starts < 4) several += (starts ? ", " : "") + name;
-    started = i;
-    ++starts;
-  }
-  if (exact >= 0) return exact;
-  if (starts == 1) return started;
-  if (starts > 4) several += " ...";
-  return starts == 0 ? -1 : -2;
-}
-
 std::string settingText(const ParameterSetting& setting) {
   return std::string(setting.normalised ? "--set-normalised" : "--set") + " '" + setting.key + "=" +
          setting.value + "': ";
@@ -88,7 +53,7 @@ bool resolveNormalised(const ParameterSetting& setting, host::Plugin& plugin,
     if (index < 0) return fail(error, settingText(setting) + error);
   } else if (!parseIndex(setting.key, index)) {
     std::string several;
-    index = findByName(
+    index = host::findByName(
         count, [&](int i) { return plugin.parameterName(i); }, setting.key, several);
     if (index == -2)
       return fail(error, settingText(setting) + "it starts several names (" + several +
@@ -135,7 +100,7 @@ int findTableParameter(std::string_view key, std::string& error) {
     return -1;
   }
   std::string several;
-  const int found = findByName(
+  const int found = host::findByName(
       param::kCount, [](int i) { return isInert(i) ? std::string() : kParameterTable[i].name; },
       key, several);
   if (found == -2)
@@ -155,15 +120,15 @@ bool resolveOwnUnits(const ParameterSetting& setting, ParameterChange& change, s
     return fail(error, settingText(setting) + name + " is unused and cannot be set");
   const auto words = valueWords(index);
   for (const auto& [word, value] : words) {
-    if (!sameText(word, setting.value)) continue;
+    if (!host::sameText(word, setting.value)) continue;
     change = {index, toNormalised(index, value)};
     return true;
   }
   float value = 0.0f;
   bool valid = parseNumber(setting.value, value);
   if (!valid && row.unit == ParameterUnit::Boolean) {
-    valid = sameText(setting.value, "true") || sameText(setting.value, "false");
-    value = sameText(setting.value, "true") ? 1.0f : 0.0f;
+    valid = host::sameText(setting.value, "true") || host::sameText(setting.value, "false");
+    value = host::sameText(setting.value, "true") ? 1.0f : 0.0f;
   }
   if (!valid || value < row.minimum || value > row.maximum) {
     const std::string label = unitLabel(row.unit);
@@ -198,29 +163,6 @@ bool resolveParameters(const std::vector<ParameterSetting>& settings, host::Plug
     }
     changes.push_back(change);
   }
-  return true;
-}
-
-bool findProgram(const std::string& key, host::Plugin& plugin, int& index, std::string& error) {
-  const int count = plugin.effect()->numPrograms;
-  const std::string takes = "--program takes a number from 1 to " + std::to_string(count) +
-                            " or a program's name (--info lists them), not '" + key + "'";
-  int number = 0;
-  if (parseIndex(key, number)) {
-    if (number >= 1 && number <= count) {
-      index = number - 1;
-      return true;
-    }
-    return fail(error, takes);
-  }
-  std::string several;
-  const int found = findByName(
-      count, [&](int i) { return plugin.programNameIndexed(i); }, key, several);
-  if (found == -2)
-    return fail(error, "--program '" + key + "' starts several names (" + several +
-                           "); give more of it or a number");
-  if (found < 0) return fail(error, takes);
-  index = found;
   return true;
 }
 

@@ -40,8 +40,4 @@ bool resolveOwnUnits(const ParameterSetting& setting, ParameterChange& change, s
 bool resolveParameters(const std::vector<ParameterSetting>& settings, host::Plugin& plugin,
                        std::vector<ParameterChange>& changes, std::string& error);
 
-// A program by number (from 1, as every tool and the LV2 presets count) or by name or
-// the unique start of one (letter case aside); index is the module's (from 0).
-bool findProgram(const std::string& key, host::Plugin& plugin, int& index, std::string& error);
-
 }  // namespace gw::render

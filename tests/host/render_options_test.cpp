@@ -61,8 +61,8 @@ TEST(RenderOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(defaults.gainDb, 0.0);
 
   RenderOptions normalized;
-  ASSERT_TRUE(parse({"--normalize=-1.5", "--bank", "my.fxb", "--loudness", "synth.so"}, normalized,
-                    error))
+  ASSERT_TRUE(
+      parse({"--normalize=-1.5", "--bank", "my.fxb", "--loudness", "synth.so"}, normalized, error))
       << error;
   EXPECT_TRUE(normalized.normalize);
   EXPECT_EQ(normalized.normalizeDb, -1.5);

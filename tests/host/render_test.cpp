@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/program_bank.h"
 #include "host/render/parameters.h"
 #include "plugin/parameter_ids.h"
 #include "plugin/parameter_model.h"
@@ -168,21 +169,21 @@ TEST(RenderParameters, EveryNameAndEveryShownWordRoundTrips) {
 TEST_F(RenderWithFake, ProgramsAndNormalisedValuesOfAnyModule) {
   int program = -1;
   std::string error;
-  EXPECT_TRUE(findProgram("deep bass", *plugin_, program, error));
+  EXPECT_TRUE(host::findProgram("deep bass", *plugin_, program, error));
   EXPECT_EQ(program, 2);
-  EXPECT_TRUE(findProgram("Deep", *plugin_, program, error));  // a unique start
+  EXPECT_TRUE(host::findProgram("Deep", *plugin_, program, error));  // a unique start
   EXPECT_EQ(program, 2);
   // Numbered from 1, as every tool and the LV2 presets count.
-  EXPECT_TRUE(findProgram("1", *plugin_, program, error));
+  EXPECT_TRUE(host::findProgram("1", *plugin_, program, error));
   EXPECT_EQ(program, 0);
-  EXPECT_TRUE(findProgram("3", *plugin_, program, error));
+  EXPECT_TRUE(host::findProgram("3", *plugin_, program, error));
   EXPECT_EQ(program, 2);
-  EXPECT_FALSE(findProgram("0", *plugin_, program, error));
-  EXPECT_FALSE(findProgram("4", *plugin_, program, error));
+  EXPECT_FALSE(host::findProgram("0", *plugin_, program, error));
+  EXPECT_FALSE(host::findProgram("4", *plugin_, program, error));
   EXPECT_EQ(error,
             "--program takes a number from 1 to 3 or a program's name (--info lists them), "
             "not '4'");
-  EXPECT_FALSE(findProgram("Shimmer", *plugin_, program, error));
+  EXPECT_FALSE(host::findProgram("Shimmer", *plugin_, program, error));
 
   std::vector<ParameterChange> changes;
   ASSERT_TRUE(
