@@ -17,7 +17,6 @@ constexpr std::int32_t kChunkMagic = vst::fourCC('C', 'c', 'n', 'K');
 constexpr std::int32_t kBankMagic = vst::fourCC('F', 'x', 'B', 'k');
 constexpr std::int32_t kProgramMagic = vst::fourCC('F', 'x', 'C', 'k');
 constexpr std::int32_t kChunkBankMagic = vst::fourCC('F', 'B', 'C', 'h');
-constexpr std::size_t kBankHeaderBytes = 7 * 4 + 128;  // magics, sizes, ids, counts, reserved
 constexpr std::size_t kProgramHeaderBytes = 7 * 4 + 28;
 constexpr std::size_t kNameBytes = 28;
 // The programs and parameters of any real instrument, and far short of memory trouble.
@@ -245,6 +244,7 @@ ProgramBank readBank(Plugin& plugin) {
 
 bool applyBank(Plugin& plugin, const ProgramBank& bank, std::string& error) {
   const vst::AEffect& effect = *plugin.effect();
+  if (bank.programs.empty()) return fail(error, "it holds no programs");
   if (bank.uniqueId != effect.uniqueID)
     return fail(error, "it is a bank of another plug-in ('" + uniqueIdText(bank.uniqueId) +
                            "', not '" + uniqueIdText(effect.uniqueID) + "')");
