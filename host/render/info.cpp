@@ -97,7 +97,7 @@ void printInfo(host::Plugin& plugin, const std::string& modulePath, std::ostream
   out << "Parameters:      " << e.numParams
       << (described ? " (-s takes a name, its unique start or the index; a number or a word)" : "")
       << '\n';
-  std::snprintf(line, sizeof line, "  %5s  %-24s %-8s %-14s %-10s %s\n", "index", "name", "label",
+  std::snprintf(line, sizeof line, "  %5s  %-26s %-8s %-14s %-10s %s\n", "index", "name", "label",
                 "display", "normalised", described ? "words" : "");
   out << line;
   for (std::int32_t i = 0; i < e.numParams; ++i) {
@@ -109,7 +109,7 @@ void printInfo(host::Plugin& plugin, const std::string& modulePath, std::ostream
                     static_cast<double>(value));
       words += pair;
     }
-    std::snprintf(line, sizeof line, "  %5d  %-24s %-8s %-14s %-10.6f %s", i, name.c_str(),
+    std::snprintf(line, sizeof line, "  %5d  %-26s %-8s %-14s %-10.6f %s", i, name.c_str(),
                   plugin.parameterLabel(i).c_str(), plugin.parameterDisplay(i).c_str(),
                   plugin.getParameter(i), described ? words.c_str() : "");
     std::string text = line;

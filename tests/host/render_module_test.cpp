@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -129,6 +130,32 @@ TEST(RenderModule, TheBuiltInPhraseIsHeardAndSummarised) {
   float peak = 0.0f;
   for (float v : right) peak = std::max(peak, std::fabs(v));
   EXPECT_GT(peak, 1e-3f) << "the phrase should be heard";
+}
+
+// What --info prints round-trips: every settable parameter's name with the value text it
+// shows, all given back to -s at once, is accepted.
+TEST(RenderModule, EveryNameAndShownValueThatInfoPrintsIsTakenBySet) {
+  const std::string info = scratch("info.txt");
+  ASSERT_EQ(runRender("--info", info), 0);
+  std::ifstream in(info);
+  const std::regex row(R"(^ +(\d+)  (.{26}) (.{8}) (\S+) +[0-9.]+( .*)?$)");
+  std::string line, settings;
+  int rows = 0;
+  while (std::getline(in, line)) {
+    std::smatch m;
+    if (!std::regex_match(line, m, row)) continue;
+    std::string name = m[2];
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (name == "u" || name == "Unused") continue;
+    settings += "-s '" + name + "=" + m[4].str() + "' ";
+    ++rows;
+  }
+  EXPECT_EQ(rows, 139);  // 180 less the 41 rows nothing reads
+  const std::string midi = scratch("info_note.mid");
+  writeOneNote(midi);
+  EXPECT_EQ(runRender(settings + "--max-tail 0 -m '" + midi + "' -o '" + scratch("info.wav") + "'",
+                      scratch("info_render.txt")),
+            0);
 }
 
 TEST(RenderModule, MusicLongerThanAWavFileHoldsIsRefused) {
