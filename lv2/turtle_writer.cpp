@@ -95,6 +95,12 @@ std::string presetUri(int index) {
   return std::string(kPluginUri) + ":preset:" + number;
 }
 
+std::string presetLabel(int index, const std::string& name) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%02d ", index + 1);
+  return number + name;
+}
+
 std::string turtleNumber(float value) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
@@ -123,8 +129,9 @@ void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool 
   }
   for (std::size_t i = 0; i < presets.size(); ++i) {
     out << "\n<" << presetUri(static_cast<int>(i)) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <"
-        << kPluginUri << "> ;\n\trdfs:label " << turtleString(presets[i].name)
-        << " ;\n\trdfs:seeAlso <" << kPresetsTurtle << "> .\n";
+        << kPluginUri << "> ;\n\trdfs:label "
+        << turtleString(presetLabel(static_cast<int>(i), presets[i].name)) << " ;\n\trdfs:seeAlso <"
+        << kPresetsTurtle << "> .\n";
   }
 }
 
@@ -171,7 +178,8 @@ void writePresets(std::ostream& out, std::span<const PresetData> presets) {
   out << kPrefixes;
   for (std::size_t i = 0; i < presets.size(); ++i) {
     out << "<" << presetUri(static_cast<int>(i)) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <"
-        << kPluginUri << "> ;\n\trdfs:label " << turtleString(presets[i].name) << " ;\n\tlv2:port";
+        << kPluginUri << "> ;\n\trdfs:label "
+        << turtleString(presetLabel(static_cast<int>(i), presets[i].name)) << " ;\n\tlv2:port";
     for (int p = 0; p < param::kCount; ++p) {
       out << (p == 0 ? " " : " ,\n\t\t") << "[ lv2:symbol \"" << parameterSymbol(p)
           << "\" ; pset:value " << turtleNumber(presets[i].values[p]) << " ]";

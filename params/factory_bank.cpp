@@ -1,6 +1,10 @@
 // The factory presets as data: each block names a preset and the values it gives by
 // parameter name; every other row keeps the parameter table's default. The whole bank is
 // evaluated by the compiler, so a misspelt name or a value out of range stops the build.
+// The designed presets (from "Wobbly Start" on) set "Volume" so that the demo phrase plays
+// each at -19.5 LUFS with its true peak under -4 dBTP, and no single note at full velocity
+// goes over -0.9 dBFS ("KV Wormhole", whose resonant single notes set its limit, at -21);
+// tests/engine/factory_level_test.cpp measures it. A new preset is levelled the same way.
 #include "params/factory_bank.h"
 
 #include <initializer_list>
@@ -111,7 +115,7 @@ constexpr FactoryPreset wobblyStart() {
   Preset p("Wobbly Start");
   p.levels({0.55f, 0.3f, 0.22f, 0.14f, 0.1f, 0.06f});
   p.envSelects({kNone, 1, 1, 1, 1, 1});
-  p["Volume"] = 0.95f;
+  p["Volume"] = 0.585f;
   p["Attack"] = 0.02f;
   p["Decay"] = 1.2f;
   p["Sustain"] = 0.8f;
@@ -137,6 +141,7 @@ constexpr FactoryPreset wobblyStart() {
 constexpr FactoryPreset octaves() {
   Preset p("Octaves");
   p.levels({0.45f, 0.3f, 0, 0.2f, 0, 0, 0, 0.12f, 0, 0, 0, 0, 0, 0, 0, 0.06f});
+  p["Volume"] = 0.618f;
   p["Attack"] = 0.008f;
   p["Decay"] = 0.4f;
   p["Sustain"] = 0.85f;
@@ -156,6 +161,7 @@ constexpr FactoryPreset doubleRing() {
   Preset p("Double Ring");
   p.levels({0.3f, 0.35f, 0.25f, 0, 0.15f, 0.12f});
   p.envSelects({kNone, 1, 1, kNone, 2, 2});
+  p["Volume"] = 0.663f;
   p["Attack"] = 0.003f;
   p["Decay"] = 2.5f;
   p["Sustain"] = 0.35f;
@@ -185,7 +191,7 @@ constexpr FactoryPreset doubleRing() {
 constexpr FactoryPreset squoawy() {
   Preset p("Squoawy");
   p.levels({0.5f, -0.25f, 0.17f, -0.12f, 0.1f, -0.08f, 0.07f, -0.06f, 0.05f, -0.045f});
-  p["Volume"] = 0.85f;
+  p["Volume"] = 0.581f;
   p["Attack"] = 0.01f;
   p["Decay"] = 0.5f;
   p["Sustain"] = 0.75f;
@@ -208,6 +214,7 @@ constexpr FactoryPreset squoawy() {
 constexpr FactoryPreset pwDive() {
   Preset p("PW Dive");
   p.levels({0.6f, 0.2f, 0.1f});
+  p["Volume"] = 0.609f;
   p["Attack"] = 0.004f;
   p["Decay"] = 1.6f;
   p["Sustain"] = 0.6f;
@@ -226,6 +233,7 @@ constexpr FactoryPreset shimmery() {
   Preset p("Shimmery");
   p.levels({0.4f, 0.15f, 0, 0, 0, 0, 0, 0.09f, 0.08f, 0.07f, 0.07f, 0.06f, 0.06f, 0.05f, 0.05f, 0.04f});
   p.envSelects({kNone, kNone, 0, 0, 0, 0, 0, 1, 2, 3, 1, 2, 3, 1, 2, 3});
+  p["Volume"] = 0.744f;
   p["Attack"] = 0.3f;
   p["Decay"] = 1;
   p["Sustain"] = 0.8f;
@@ -256,6 +264,7 @@ constexpr FactoryPreset hollowRelease() {
   Preset p("Hollow Release");
   p.levels({0.45f, 0.25f, 0.15f, 0.18f, 0.09f, 0.12f, 0.064f, 0.08f, 0.05f, 0.06f});
   p.envSelects({2, 1, 2, 1, 2, 1, 2, 1, 2, 1});
+  p["Volume"] = 0.551f;
   p["Attack"] = 0.01f;
   p["Decay"] = 0.6f;
   p["Sustain"] = 0.8f;
@@ -272,6 +281,7 @@ constexpr FactoryPreset hollowRelease() {
 constexpr FactoryPreset extremePw() {
   Preset p("Extreme PW");
   p.levels({0.55f, 0.2f, 0.12f});
+  p["Volume"] = 0.604f;
   p["Attack"] = 0.01f;
   p["Decay"] = 0.8f;
   p["Sustain"] = 0.8f;
@@ -290,7 +300,7 @@ constexpr FactoryPreset extremePw() {
 constexpr FactoryPreset velocityFilter() {
   Preset p("Velocity Filter");
   p.levels({0.5f, 0.25f, 0.167f, 0.125f, 0.1f, 0.083f, 0.071f, 0.063f, 0.056f, 0.05f, 0.045f, 0.042f});
-  p["Volume"] = 0.9f;
+  p["Volume"] = 0.538f;
   p["Attack"] = 0.005f;
   p["Decay"] = 0.9f;
   p["Sustain"] = 0.7f;
@@ -308,6 +318,7 @@ constexpr FactoryPreset clang() {
   Preset p("Clang");
   p.levels({0.35f, 0, 0.2f, 0, 0, 0, 0.15f, 0, 0.12f, 0, 0.1f, 0, 0.08f});
   p.envSelects({kNone, 0, 1, 0, 0, 0, 1, 0, 2, 0, 2, 0, 2});
+  p["Volume"] = 0.702f;
   p["Attack"] = 0;
   p["Decay"] = 2.2f;
   p["Sustain"] = 0;
@@ -334,6 +345,7 @@ constexpr FactoryPreset clang() {
 constexpr FactoryPreset pwPad() {
   Preset p("PW Pad");
   p.levels({0.5f, 0.12f, 0.1f, 0.05f, 0.04f});
+  p["Volume"] = 0.815f;
   p["Attack"] = 0.9f;
   p["Decay"] = 1.2f;
   p["Sustain"] = 0.85f;
@@ -358,7 +370,7 @@ constexpr FactoryPreset pwPad() {
 constexpr FactoryPreset bassyBass() {
   Preset p("Bassy Bass");
   p.levels({0.6f, 0.3f, 0.2f, 0.1f, 0.06f});
-  p["Volume"] = 0.82f;
+  p["Volume"] = 0.499f;
   p["Attack"] = 0.003f;
   p["Decay"] = 0.7f;
   p["Sustain"] = 0.65f;
@@ -382,6 +394,7 @@ constexpr FactoryPreset sinisterReturner() {
   Preset p("Sinister Returner");
   p.levels({0.5f, 0, 0.15f, 0, 0, 0.12f, 0.14f, 0, 0, 0, 0.1f, 0, 0.08f});
   p.envSelects({kNone, 0, 1, 0, 0, 1, 1, 0, 0, 0, 1, 0, 1});
+  p["Volume"] = 0.626f;
   p["Attack"] = 0.05f;
   p["Decay"] = 2;
   p["Sustain"] = 0.8f;
@@ -415,6 +428,7 @@ constexpr FactoryPreset kvChimes1() {
   Preset p("KV Chimes 1");
   p.levels({0.3f, 0.12f, 0.2f, 0, 0.1f, 0, 0.12f, 0, 0.06f});
   p.envSelects({1, 1, 3, 0, 2, 0, 2, 0, 3});
+  p["Volume"] = 0.668f;
   p["Attack"] = 0;
   p["Decay"] = 4;
   p["Sustain"] = 0;
@@ -434,7 +448,7 @@ constexpr FactoryPreset kvCrystalStrings() {
   p.levels({0.45f, -0.22f, 0.15f, -0.11f, 0.09f, -0.075f, 0.065f, -0.057f, 0.075f, -0.068f, 0.06f,
             -0.057f, 0.052f, -0.048f, 0.045f, -0.042f});
   p.envSelects({kNone, 0, 0, 0, 0, 0, 0, 0, 3, 3, 3, 3, 3, 3, 3, 3});
-  p["Volume"] = 0.93f;
+  p["Volume"] = 0.844f;
   p["Attack"] = 0.45f;
   p["Decay"] = 1;
   p["Sustain"] = 0.9f;
@@ -463,6 +477,7 @@ constexpr FactoryPreset kvGamelan1() {
   Preset p("KV Gamelan1");
   p.levels({0.4f, 0, 0.15f, 0.12f, 0, 0.08f});
   p.envSelects({kNone, 0, 1, 1, 0, 2});
+  p["Volume"] = 0.694f;
   p["Attack"] = 0;
   p["Decay"] = 3;
   p["Sustain"] = 0;
@@ -484,6 +499,7 @@ constexpr FactoryPreset kvGamelan2() {
   Preset p("KV Gamelan2");
   p.levels({0.45f, 0.12f, 0, 0.15f, 0, 0, 0.08f});
   p.envSelects({kNone, 1, 0, 2, 0, 0, 2});
+  p["Volume"] = 0.645f;
   p["Attack"] = 0.002f;
   p["Decay"] = 4.5f;
   p["Sustain"] = 0.05f;
@@ -519,6 +535,7 @@ constexpr FactoryPreset kvKeyboard1() {
   Preset p("KV Keyboard1");
   p.levels({0.55f, 0.2f, 0.06f, 0, 0, 0, 0.1f, 0.08f});
   p.envSelects({kNone, 1, 1, 0, 0, 0, 2, 2});
+  p["Volume"] = 0.571f;
   p["Attack"] = 0.002f;
   p["Decay"] = 3.5f;
   p["Sustain"] = 0.15f;
@@ -542,7 +559,7 @@ constexpr FactoryPreset kvQuietRingMod() {
   Preset p("KV QuietRingMod");
   p.levels({0.5f, 0.35f, 0.2f, 0.1f});
   p.envSelects({1, 1, 1, kNone});
-  p["Volume"] = 0.8f;
+  p["Volume"] = 0.616f;
   p["Attack"] = 0.08f;
   p["Decay"] = 1.5f;
   p["Sustain"] = 0.7f;
@@ -565,7 +582,7 @@ constexpr FactoryPreset kvSpaceChatter() {
   Preset p("KV SpaceChatter");
   p.levels({0.3f, 0.25f, 0.22f, 0.2f, 0.18f, 0.15f, 0.12f, 0.1f});
   p.envSelects({kNone, 1, 2, 3, 1, 2, 3, 1});
-  p["Volume"] = 0.92f;
+  p["Volume"] = 0.634f;
   p["Attack"] = 0.02f;
   p["Decay"] = 0.5f;
   p["Sustain"] = 0.8f;
@@ -601,6 +618,7 @@ constexpr FactoryPreset kvSpaceChatter() {
 constexpr FactoryPreset kvSpaceOrgan() {
   Preset p("KV SpaceOrgan");
   p.levels({0.35f, 0.3f, 0.15f, 0.12f, 0, 0.08f, 0, 0.06f});
+  p["Volume"] = 0.699f;
   p["Attack"] = 0.01f;
   p["Decay"] = 0.1f;
   p["Sustain"] = 1;
@@ -627,6 +645,7 @@ constexpr FactoryPreset kvSpaceOrgan2() {
   Preset p("KV SpaceOrgan2");
   p.levels({0.35f, 0, 0.22f, 0, 0.15f, 0, 0, 0.1f, 0, 0.08f, 0, 0.06f});
   p.envSelects({kNone, 0, kNone, 0, 1, 0, 0, 2, 0, 2, 0, 2});
+  p["Volume"] = 0.678f;
   p["Attack"] = 0.02f;
   p["Decay"] = 0.1f;
   p["Sustain"] = 1;
@@ -658,6 +677,7 @@ constexpr FactoryPreset kvStrings1() {
   Preset p("KV Strings1");
   p.levels({0.4f, -0.2f, 0.133f, -0.1f, 0.08f, -0.067f, 0.057f, -0.05f, 0.044f, -0.04f, 0.036f,
             -0.033f});
+  p["Volume"] = 0.735f;
   p["Attack"] = 0.35f;
   p["Decay"] = 1;
   p["Sustain"] = 0.9f;
@@ -684,6 +704,7 @@ constexpr FactoryPreset kvStrings2() {
   Preset p("KV Strings2");
   p.levels({0.4f, -0.2f, 0.133f, -0.1f, 0.08f, -0.067f, 0.057f, -0.05f, 0.044f, -0.04f});
   p.envSelects({kNone, kNone, kNone, kNone, 1, 1, 1, 1, 1, 1});
+  p["Volume"] = 0.891f;
   p["Attack"] = 0.9f;
   p["Decay"] = 1.5f;
   p["Sustain"] = 0.85f;
@@ -716,7 +737,7 @@ constexpr FactoryPreset kvWormhole() {
   Preset p("KV Wormhole");
   p.levels({0.2f, 0.1f, 0.09f, 0.08f, 0.07f, 0.065f, 0.06f, 0.055f, 0.05f, 0.045f, 0.04f, 0.035f,
             0.03f, 0.03f, 0.025f, 0.025f});
-  p["Volume"] = 0.86f;
+  p["Volume"] = 0.723f;
   p["Attack"] = 1.5f;
   p["Decay"] = 2;
   p["Sustain"] = 0.9f;
@@ -748,7 +769,7 @@ constexpr FactoryPreset kvBass1() {
   Preset p("KV Bass1");
   p.levels({0.6f, -0.35f, 0.25f, -0.15f, 0.1f});
   p.envSelects({kNone, kNone, 1, 1, 1});
-  p["Volume"] = 0.8f;
+  p["Volume"] = 0.534f;
   p["Attack"] = 0.002f;
   p["Decay"] = 0.5f;
   p["Sustain"] = 0.7f;
@@ -773,7 +794,7 @@ constexpr FactoryPreset kvBass1() {
 constexpr FactoryPreset kvBass2() {
   Preset p("KV Bass2");
   p.levels({0.6f, 0, 0.2f, 0, 0.12f, 0, 0.085f});
-  p["Volume"] = 0.88f;
+  p["Volume"] = 0.601f;
   p["Attack"] = 0.003f;
   p["Decay"] = 0.8f;
   p["Sustain"] = 0.6f;
@@ -807,7 +828,7 @@ constexpr FactoryPreset kvSciFi1() {
   Preset p("KV SciFi1");
   p.levels({0.35f, 0.2f, 0.15f, 0.1f});
   p.envSelects({kNone, 2, 2, kNone});
-  p["Volume"] = 0.85f;
+  p["Volume"] = 0.637f;
   p["Attack"] = 0.01f;
   p["Decay"] = 1;
   p["Sustain"] = 0.8f;
@@ -842,6 +863,7 @@ constexpr FactoryPreset kvStars1() {
   Preset p("KV Stars1");
   p.levels({0.3f, 0, 0, 0.06f, 0, 0, 0, 0, 0.08f, 0, 0.08f, 0, 0.07f, 0, 0.07f, 0.06f});
   p.envSelects({kNone, 0, 0, kNone, 0, 0, 0, 0, 1, 0, 2, 0, 3, 0, 1, 2});
+  p["Volume"] = 0.758f;
   p["Attack"] = 0.2f;
   p["Decay"] = 2;
   p["Sustain"] = 0.6f;
@@ -876,6 +898,7 @@ constexpr FactoryPreset kvStars2() {
   Preset p("KV Stars2");
   p.levels({0.6f, 0, 0.25f, 0, 0, 0.25f, 0, 0.22f, 0, 0.2f, 0, 0.18f});
   p.envSelects({kNone, 0, 2, 0, 0, 2, 0, 3, 0, 3, 0, 3});
+  p["Volume"] = 0.564f;
   p["Attack"] = 0.01f;
   p["Decay"] = 2.5f;
   p["Sustain"] = 0.4f;

@@ -284,7 +284,7 @@ TEST_F(ArdourTest, Lv2SessionFromAPresetPlaysNotesAndPlaysTheSameAfterReopening)
   for (const auto& [index, normalised] : PhraseSettings().normalisedParameters()) {
     params.push_back({index, gw::toInternal(index, static_cast<float>(normalised))});
   }
-  playSaveAndReopen(*this, {"urn:tarnwell:glimmerwick", "Defaults"}, params);
+  playSaveAndReopen(*this, {"urn:tarnwell:glimmerwick", "01 Defaults"}, params);
 #endif
 }
 

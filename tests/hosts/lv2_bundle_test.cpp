@@ -277,10 +277,11 @@ TEST_F(Lv2Bundle, EachPresetCarriesItsProgramsNameAndEveryValue) {
     SCOPED_TRACE(i);
     const std::string uri = "<" + gw::lv2::presetUri(i) + ">";
     const TarnProgramBasic* program = synth->program(i);
-    EXPECT_EQ(first(manifest, uri, label), program->getName());
+    const std::string numbered = gw::lv2::presetLabel(i, program->getName());
+    EXPECT_EQ(first(manifest, uri, label), numbered);
     EXPECT_EQ(first(manifest, uri, lv2 + "appliesTo"),
               std::string("<") + gw::lv2::kPluginUri + ">");
-    EXPECT_EQ(first(presets, uri, label), program->getName());
+    EXPECT_EQ(first(presets, uri, label), numbered);
     ASSERT_TRUE(presets.count(uri));
     std::set<int> seen;
     const auto range = presets.at(uri).equal_range(lv2 + "port");
