@@ -1,6 +1,5 @@
 #include "platform/font_collection.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace gw::platform {

@@ -32,11 +32,11 @@ FrameDistance frameDistance(const Frame& a, const Frame& b) {
 }
 
 Frame cropFrame(const Frame& frame, int x, int y, int width, int height) {
+  if (frame.rgba.size() < static_cast<std::size_t>(frame.width) * frame.height * 4) return {};
   const int left = std::clamp(x, 0, frame.width), top = std::clamp(y, 0, frame.height);
   const int right = std::clamp(x + width, left, frame.width);
   const int bottom = std::clamp(y + height, top, frame.height);
   Frame part{right - left, bottom - top, {}};
-  if (frame.rgba.size() < static_cast<std::size_t>(frame.width) * frame.height * 4) return {};
   for (int row = top; row < bottom; ++row) {
     const auto start =
         frame.rgba.begin() + (static_cast<std::ptrdiff_t>(row) * frame.width + left) * 4;

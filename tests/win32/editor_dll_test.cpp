@@ -77,22 +77,8 @@ TEST_F(DllEditor, DrawsTheFrameTheLinuxEditorDraws) {
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   OpenEditor editor = open();
   ASSERT_TRUE(editor.window);
-  gw::host::Plugin::Frame grabbed;
-  bool drawn = false;
-  for (int i = 0; i < 300 && !drawn; ++i) {
-    idle({&editor}, 3);
-    drawn = editor.plugin->grabEditorFrame(grabbed);
-  }
-  ASSERT_TRUE(drawn) << "no frame within 30 s";
-  idle({&editor}, 15);
-  ASSERT_TRUE(editor.plugin->grabEditorFrame(grabbed));
-  const gw::test::Frame frame{grabbed.width, grabbed.height, grabbed.rgba};
-  std::string error;
-  char dir[MAX_PATH] = {};
-  if (GetEnvironmentVariableA("GW_SCREENSHOT_DIR", dir, sizeof dir) > 0) {
-    EXPECT_TRUE(gw::test::writePngFrame(std::string(dir) + "/editor-frame-wine.png", frame, error))
-        << error;
-  }
+  gw::test::Frame frame;
+  ASSERT_TRUE(settledFrame(editor, "editor-frame-wine.png", frame)) << "no frame within 30 s";
   gw::test::Frame reference;
   ASSERT_TRUE(gw::test::readPngFrame(GW_REFERENCE_FRAME, reference)) << GW_REFERENCE_FRAME;
   const auto distance = gw::test::frameDistance(frame, reference);
