@@ -31,6 +31,30 @@ FrameDistance frameDistance(const Frame& a, const Frame& b) {
   return distance;
 }
 
+Frame cropFrame(const Frame& frame, int x, int y, int width, int height) {
+  if (frame.rgba.size() < static_cast<std::size_t>(frame.width) * frame.height * 4) return {};
+  const int left = std::clamp(x, 0, frame.width), top = std::clamp(y, 0, frame.height);
+  const int right = std::clamp(x + width, left, frame.width);
+  const int bottom = std::clamp(y + height, top, frame.height);
+  Frame part{right - left, bottom - top, {}};
+  for (int row = top; row < bottom; ++row) {
+    const auto start =
+        frame.rgba.begin() + (static_cast<std::ptrdiff_t>(row) * frame.width + left) * 4;
+    part.rgba.insert(part.rgba.end(), start, start + (right - left) * 4);
+  }
+  return part;
+}
+
+int greyPixels(const Frame& frame, int x, int y, int width, int height) {
+  const Frame part = cropFrame(frame, x, y, width, height);
+  int count = 0;
+  for (std::size_t i = 0; i + 3 < part.rgba.size(); i += 4) {
+    const int red = part.rgba[i], green = part.rgba[i + 1];
+    count += red > 60 && green > 60 && std::abs(red - green) < 12 ? 1 : 0;
+  }
+  return count;
+}
+
 bool readPngFrame(const std::string& path, Frame& frame) {
   std::ifstream file(path, std::ios::binary);
   const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
