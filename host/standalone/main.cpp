@@ -81,6 +81,12 @@ int main(int argc, char** argv) {
     code = standalone::runMainLoop(session, options, clients);
   }
   sound.reset();  // the audio thread stops before the plug-in closes
+  if (const std::uint32_t refused = plugin->refusedMidi(); refused > 0) {
+    std::fprintf(
+        stderr,
+        "glimmerwick-standalone: the module refused %u MIDI events (too many in one block)\n",
+        refused);
+  }
   plugin->close();
   return code;
 }
