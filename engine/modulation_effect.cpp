@@ -99,6 +99,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   }
   lastBlockIdle_ = quietFor(s.length) && allZero(left, frames);
   if (lastBlockIdle_) {
+    fadeLeft_ = 0;  // nothing left to fade
     // Every read would give zero and every write store zero: only the phase and the write
     // index move, exactly as below. The input zeros are already the output.
     float phase = phase_;
@@ -152,7 +153,18 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
       const float* flat = reinterpret_cast<const float*>(line);
       const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
       const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
-      const Float4 y = a * (one - frac) + b * frac;
+      Float4 y = a * (one - frac) + b * frac;
+      if (fadeLeft_ > 0) {
+        // Down to nothing at the fade's last frame, whose echo is not fed back either.
+        --fadeLeft_;
+        y *= Float4::splat(static_cast<float>(fadeLeft_) / static_cast<float>(fadeFrames_));
+        // Faded out: what the line still holds would only bring the echoes back.
+        if (fadeLeft_ == 0) {
+          line_.fill(Float4());
+          lineZero_ = true;
+          quietFrames_ = 0;
+        }
+      }
       y.store(taps + 4 * (f - start));
       const Float4 written = fb * y + Float4::splat(x);
       line[write] = written;
@@ -172,12 +184,18 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   writeIndex_ = write;
 }
 
+void ModulationEffect::silence(int frames) {
+  fadeFrames_ = std::max(frames, 1);
+  fadeLeft_ = fadeFrames_;
+}
+
 void ModulationEffect::reset() {
   line_.fill(Float4());
   writeIndex_ = 0;
   phase_ = 0.0f;
   lineZero_ = true;
   quietFrames_ = 0;
+  fadeLeft_ = 0;
 }
 
 }  // namespace gw

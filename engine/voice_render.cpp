@@ -17,8 +17,11 @@ int envSelection(float value) {
 }
 
 VoiceBlock oscillatorBlock(ParamView p) {
+  return oscillatorBlock(p, p[param::kVolume]);
+}
+
+VoiceBlock oscillatorBlock(ParamView p, float volume) {
   VoiceBlock b;
-  const float volume = p[param::kVolume];
   const float volume3 = volume * volume * volume;
   for (int g = 0; g < 4; ++g) {
     alignas(16) float lanes[4][4] = {};

@@ -32,8 +32,9 @@ struct VoiceBlock {
 };
 
 // The oscillator and LFO part of the block values; the caller adds the tune, the PW LFO
-// coefficient and the filter weights.
+// coefficient and the filter weights. The gains take Volume from params, or the given one.
 VoiceBlock oscillatorBlock(ParamView params);
+VoiceBlock oscillatorBlock(ParamView params, float volume);
 
 // Env Select truncated toward zero and held to 0..3.
 int envSelection(float value);

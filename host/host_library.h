@@ -86,6 +86,9 @@ class Plugin {
     std::vector<std::uint8_t> rgba;
   };
   bool grabEditorFrame(Frame& frame);
+  // MIDI messages the module refused for want of room in a block (plugin/vendor_requests.h);
+  // 0 from any other module, which is not asked.
+  std::uint32_t refusedMidi();
 
   // effMainsChanged with 1 / 0.
   void resume();

@@ -29,8 +29,8 @@ std::optional<float> Instrument::takeValue(int index, float value) {
   return accepted;
 }
 
-void Instrument::takeMidi(std::int32_t, const std::uint8_t* bytes, int size) {
-  engine_.midiMessage(bytes, size);
+void Instrument::takeMidi(std::int32_t frame, const std::uint8_t* bytes, int size) {
+  engine_.midiMessage(bytes, size, frame);
 }
 
 void Instrument::render(float sampleRate, float* left, float* right, std::int32_t frames) {

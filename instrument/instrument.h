@@ -40,9 +40,12 @@ class Instrument {
   // nothing when refused. Thread: any.
   std::optional<float> takeValue(int index, float value);
 
-  // One MIDI message (status byte first) for the block about to be rendered, frame
-  // samples into it. Thread: audio.
+  // One MIDI message (status byte first) for the block about to be rendered, to take
+  // effect frame samples into it. Thread: audio.
   void takeMidi(std::int32_t frame, const std::uint8_t* bytes, int size);
+  // MIDI messages refused because a block brought more than the instrument holds (see
+  // NoteOnOffQueue), for reporting from a thread that may print. Thread: any.
+  std::uint32_t refusedMidi() const { return engine_.refusedCommands(); }
   // Replaces frames samples of both outputs with the next block. Thread: audio.
   void render(float sampleRate, float* left, float* right, std::int32_t frames);
   // The record published at the end of the last block. Thread: any.

@@ -57,6 +57,15 @@ void Lv2Plugin::takeMidi() {
   }
 }
 
+void Lv2Plugin::reportRefusedMidi() {
+  const std::uint32_t refused = instrument_.refusedMidi();
+  if (refused == reported_ || log_ == nullptr || log_->printf == nullptr) return;
+  log_->printf(log_->handle, warning_,
+               "glimmerwick: %u MIDI events refused (too many in one block)\n",
+               refused - reported_);
+  reported_ = refused;
+}
+
 void Lv2Plugin::run(std::uint32_t frames) {
   readControls();
   takeMidi();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <lv2/atom/atom.h>
+#include <lv2/log/log.h>
 #include <lv2/urid/urid.h>
 
 #include <array>
@@ -33,6 +34,16 @@ class Lv2Plugin {
   // The values the engine reads. Thread: any.
   float value(int index) const { return instrument_.value(index); }
 
+  // Where to report MIDI the instrument had to refuse; null for nowhere. Thread: the
+  // host's instantiation class.
+  void setLog(const LV2_Log_Log* log, LV2_URID warning) {
+    log_ = log;
+    warning_ = warning;
+  }
+  // Reports refusals since the last report, outside run() (the audio thread prints
+  // nothing). Thread: the host's instantiation class.
+  void reportRefusedMidi();
+
  private:
   void readControls();
   void takeMidi();
@@ -45,6 +56,9 @@ class Lv2Plugin {
   float* outLeft_ = nullptr;
   float* outRight_ = nullptr;
   float* activityOut_ = nullptr;
+  const LV2_Log_Log* log_ = nullptr;
+  LV2_URID warning_ = 0;
+  std::uint32_t reported_ = 0;
 };
 
 }  // namespace gw::lv2

@@ -15,6 +15,7 @@ constexpr const char* kPrefixes =
     "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix log: <http://lv2plug.in/ns/ext/log#> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
@@ -145,7 +146,7 @@ void writePluginDescription(std::ostream& out, bool withUi) {
       << "\tdoap:name \"Glimmerwick\" ;\n"
       << "\tlv2:project <" << kPluginUri << ":project> ;\n"
       << "\tlv2:requiredFeature urid:map ;\n"
-      << "\tlv2:optionalFeature lv2:hardRTCapable ;\n";
+      << "\tlv2:optionalFeature lv2:hardRTCapable , log:log ;\n";
   if (withUi) out << "\tui:ui <" << kUiUri << "> ;\n";
   out << "\tlv2:port\n";
   for (int i = 0; i < param::kCount; ++i) writeControlPort(out, i);

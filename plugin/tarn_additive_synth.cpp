@@ -5,6 +5,7 @@
 #include "params/factory_bank.h"
 #include "params/parameter_model.h"
 #include "params/value_texts.h"
+#include "plugin/vendor_requests.h"
 #include "plugin/vst/aeff_editor.h"
 #include "plugin/vst/vst_io.h"
 #if GW_WITH_EDITOR
@@ -138,6 +139,12 @@ std::int32_t TarnAdditiveSynth::GetPropertyInfo(std::int32_t property, std::int3
   if (size != nullptr) *size = bytes;
   if (writable != nullptr) *writable = false;
   return kNoErr;
+}
+
+vst::IntPtr TarnAdditiveSynth::vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr,
+                                              float opt) {
+  if (index == gw::kRefusedMidiRequest) return static_cast<vst::IntPtr>(instrument_.refusedMidi());
+  return TarnAuBase::vendorSpecific(index, value, ptr, opt);
 }
 
 void TarnAdditiveSynth::GetActivity(gw::ActivityRecord& record) {

@@ -9,12 +9,12 @@
 #include "engine/activity_record.h"
 #include "instrument/instrument.h"
 #include "plugin/tarn_au_base.h"
+#include "plugin/vendor_requests.h"
 
 class TarnAdditiveSynth : public TarnAuBase {
  public:
   static constexpr std::int32_t kVendorVersion = 65547;
-  // 'TWgw', most significant character first.
-  static constexpr std::int32_t kUniqueId = ('T' << 24) | ('W' << 16) | ('g' << 8) | 'w';
+  static constexpr std::int32_t kUniqueId = gw::kModuleUniqueId;
 
   explicit TarnAdditiveSynth(vst::HostCallback audioMaster);
   ~TarnAdditiveSynth() override;
@@ -23,8 +23,8 @@ class TarnAdditiveSynth : public TarnAuBase {
   void resume() override;
   // Writes both outputs; inputs are ignored. Thread: audio.
   void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
-  // Takes note on/off, all-notes-off and the pitch wheel; they apply from the next block.
-  // Thread: audio.
+  // Takes the MIDI the instrument answers (notes, pitch wheel, controllers 64, 120, 121,
+  // 123, 126), each to take effect at its deltaFrames in the next block. Thread: audio.
   std::int32_t processEvents(vst::VstEvents* events) override;
 
   // Switches the current program and refreshes the editor. Thread: UI (hosts may use any).
@@ -36,6 +36,8 @@ class TarnAdditiveSynth : public TarnAuBase {
   bool getProductString(char* text) override;
   std::int32_t getVendorVersion() override { return kVendorVersion; }
   std::int32_t getPlugCategory() override { return 2; }  // the SDK's synth category
+  // Thread: any. Answers the refused-MIDI count (plugin/vendor_requests.h), else as the base.
+  vst::IntPtr vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr, float opt) override;
 
   std::int32_t GetParameterInfo(std::int32_t scope, std::int32_t index,
                                 gw::CFArray** valueNames) override;

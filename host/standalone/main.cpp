@@ -87,6 +87,12 @@ int main(int argc, char** argv) {
     code = standalone::runMainLoop(session, options, clients);
   }
   sound.reset();  // the audio thread stops before the plug-in closes
+  if (const std::uint32_t refused = plugin->refusedMidi(); refused > 0) {
+    std::fprintf(
+        stderr,
+        "glimmerwick-standalone: the module refused %u MIDI events (too many in one block)\n",
+        refused);
+  }
   // A screenshot run edits nothing and leaves the user's files alone.
   if (options.screenshot.empty() && !bank.save(*plugin)) code = 1;
   plugin->close();

@@ -46,7 +46,8 @@ TEST(Instrument, TakesValuesIntoItsOwnSetAndRefusesWhatTheModelRefuses) {
 }
 
 // A format that keeps its own values (the VST module's current program) points the
-// instrument at them; the switch shows from the next block, and null returns to the own set.
+// instrument at them; the switch shows from the next block (a change of Volume ramps
+// across it), and null returns to the own set.
 TEST(Instrument, AnotherValueSetPlaysFromTheNextBlock) {
   Instrument instrument;
   std::array<ParamValue, param::kCount> silent;
@@ -58,6 +59,7 @@ TEST(Instrument, AnotherValueSetPlaysFromTheNextBlock) {
   EXPECT_GT(blockPeak(instrument), 0.0f);
   instrument.playValues(silent.data());
   EXPECT_EQ(instrument.value(param::kVolume), 0.0f);
+  EXPECT_GT(blockPeak(instrument), 0.0f);
   EXPECT_EQ(blockPeak(instrument), 0.0f);
   instrument.playValues(nullptr);
   EXPECT_EQ(instrument.value(param::kVolume), 1.0f);
