@@ -1,8 +1,7 @@
 #include "editor/about_dialog.h"
 
-#include <cstdio>
-
 #include "gfx/display_flags.h"
+#include "glimmerwick_version.h"
 #include "resources/resource_table.h"
 
 namespace gw {
@@ -12,10 +11,8 @@ namespace about = resources::about;
 platform::DialogProcedure aboutDialogProcedure() {
   platform::DialogProcedure procedure;
   procedure.initDialog = [](platform::DialogHandle& dialog) {
-    char version[32];
-    std::snprintf(version, sizeof version, "%d.%d.%d", 1, 0, 11);
     dialog.setItemText(about::kProduct, "Glimmerwick");
-    dialog.setItemText(about::kVersion, version);
+    dialog.setItemText(about::kVersion, version::kText);
     dialog.setChecked(about::kFloatingTooltip,
                       displayFlags().floatingTooltip.load(std::memory_order_relaxed));
   };

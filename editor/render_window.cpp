@@ -11,6 +11,7 @@
 #include "editor/background.h"
 #include "editor/static_text.h"
 #include "editor/text_font.h"
+#include "glimmerwick_version.h"
 #include "platform/gl_context.h"
 #include "platform/system.h"
 #include "platform/window.h"
@@ -21,7 +22,6 @@ namespace {
 std::atomic<int> liveWindows{0};
 
 constexpr float kTitleColour[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-constexpr int kVersion[3] = {1, 0, 11};
 
 template <std::size_t N>
 void copyText(char (&to)[N], const char* from) {
@@ -66,8 +66,7 @@ RenderWindow::RenderWindow(gw::EditorSession* view, gw::ParameterPort& port,
   setText(this);
   if (font_) {
     char title[64];
-    std::snprintf(title, sizeof title, "tarnwell : glimmerwick %d.%d.%d", kVersion[0], kVersion[1],
-                  kVersion[2]);
+    std::snprintf(title, sizeof title, "tarnwell : glimmerwick %s", gw::version::kText);
     labels_->addText(title, 60.0f, 395.0f - font_->descender() / 2, kTitleColour);
   }
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "glimmerwick_version.h"
 #include "lv2/lv2_ports.h"
 #include "params/parameter_model.h"
 #include "params/parameter_table.h"
@@ -25,6 +26,13 @@ constexpr const char* kPrefixes =
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+// LV2 versions a plug-in by minor and micro number (the major belongs to its URI); hosts
+// compare them in the manifest to pick the newer of two bundles of one URI.
+void writeVersion(std::ostream& out) {
+  out << "\tlv2:minorVersion " << version::kMinor << " ;\n\tlv2:microVersion " << version::kMicro
+      << " ;\n";
+}
 
 // The LV2 unit of a row, or null where LV2 has none (gains, pan, fader curve).
 const char* unitUri(ParameterUnit unit) {
@@ -122,8 +130,9 @@ std::string turtleString(const std::string& text) {
 
 void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool withUi) {
   out << kPrefixes;
-  out << "<" << kPluginUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << kBinaryName
-      << "> ;\n\trdfs:seeAlso <" << kPluginTurtle << "> .\n";
+  out << "<" << kPluginUri << ">\n\ta lv2:Plugin ;\n\tlv2:binary <" << kBinaryName << "> ;\n";
+  writeVersion(out);
+  out << "\trdfs:seeAlso <" << kPluginTurtle << "> .\n";
   if (withUi) {
     out << "\n<" << kUiUri << ">\n\ta ui:X11UI ;\n\tlv2:binary <" << kUiBinaryName
         << "> ;\n\trdfs:seeAlso <" << kPluginTurtle << "> .\n";
@@ -138,14 +147,17 @@ void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool 
 
 void writePluginDescription(std::ostream& out, bool withUi) {
   out << kPrefixes;
-  // The maker is named on the project: LV2 puts doap:maintainer on doap:Project only.
+  // The maker and the release are named on the project: LV2 puts doap:maintainer and
+  // doap:release on doap:Project only.
   out << "<" << kPluginUri << ":project>\n\ta doap:Project ;\n\tdoap:name \"Glimmerwick\" ;\n"
-      << "\tdoap:maintainer [ foaf:name \"Tarnwell\" ] .\n\n";
+      << "\tdoap:maintainer [ foaf:name \"Tarnwell\" ] ;\n"
+      << "\tdoap:release [ a doap:Version ; doap:revision \"" << version::kText << "\" ] .\n\n";
   out << "<" << kPluginUri << ">\n"
       << "\ta lv2:InstrumentPlugin ;\n"
       << "\tdoap:name \"Glimmerwick\" ;\n"
-      << "\tlv2:project <" << kPluginUri << ":project> ;\n"
-      << "\tlv2:requiredFeature urid:map ;\n"
+      << "\tlv2:project <" << kPluginUri << ":project> ;\n";
+  writeVersion(out);
+  out << "\tlv2:requiredFeature urid:map ;\n"
       << "\tlv2:optionalFeature lv2:hardRTCapable , log:log ;\n";
   if (withUi) out << "\tui:ui <" << kUiUri << "> ;\n";
   out << "\tlv2:port\n";

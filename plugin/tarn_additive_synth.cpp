@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "glimmerwick_version.h"
 #include "params/factory_bank.h"
 #include "params/parameter_model.h"
 #include "params/value_texts.h"
@@ -18,6 +19,8 @@ constexpr std::int32_t kInputs = 0;
 constexpr std::int32_t kOutputs = 2;
 constexpr std::size_t kEffectNameChars = 31;
 static_assert(gw::kFactoryPresetCount == TarnAuBase::kNumPrograms);
+// The build reads the version from kVendorVersion; a stale or misread one stops it here.
+static_assert(TarnAdditiveSynth::kVendorVersion == gw::version::kVendorNumber);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "glimmerwick_version.h"
 #include "host/host_library.h"
 #include "host/program_bank.h"
 #include "host/render/info.h"
@@ -241,6 +242,10 @@ int main(int argc, char** argv) {
   if (!render::parseOptions(args, options, error)) return fail(error, kBadOption);
   if (options.help) {
     std::cout << render::usageText();
+    return 0;
+  }
+  if (options.version) {
+    std::cout << "glimmerwick-render " << version::kText << '\n';
     return 0;
   }
   try {

@@ -68,6 +68,7 @@ const char* usageText() {
          "  --loudness             print the output's integrated loudness (EBU R 128, LUFS)\n"
          "                         and true peak (dBTP)\n"
          "  -h, --help             show this text\n"
+         "  --version              show the version\n"
          "\n"
          "After the last event the render goes on until the output has stayed below\n"
          "-100 dBFS for half a second, or the tail reaches its cap. The WAV file is written\n"
@@ -119,10 +120,11 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
     };
 
     if (isOption("-h", "--help") || isOption(nullptr, "--info") ||
-        isOption(nullptr, "--loudness")) {
+        isOption(nullptr, "--loudness") || isOption(nullptr, "--version")) {
       if (inlineValue) return fail(name + " takes no value");
       (name == "--info"       ? options.info
        : name == "--loudness" ? options.loudness
+       : name == "--version"  ? options.version
                               : options.help) = true;
     } else if (isOption("-o", "--output") || isOption("-m", "--midi") ||
                isOption("-p", "--program") || isOption(nullptr, "--bank")) {
@@ -186,7 +188,7 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
       positional.push_back(args[i]);
     }
   }
-  if (options.help) return true;
+  if (options.help || options.version) return true;
   if (options.normalize && options.gainDb != 0.0)
     return fail("--normalize sets the gain itself: give it or --gain, not both");
   if (positional.empty()) return fail("no module file given");

@@ -19,6 +19,7 @@ struct ParameterSetting {
 struct RenderOptions {
   std::string module;
   bool help = false;
+  bool version = false;  // print the version and exit; needs no module
   bool info = false;
   bool loudness = false;  // print integrated loudness and true peak after rendering
   std::string output = "glimmerwick.wav";

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "glimmerwick_version.h"
 #include "host/host_library.h"
 #include "host/program_bank.h"
 #include "host/standalone/callback_log.h"
@@ -22,13 +23,24 @@ int fail(const std::string& message) {
   return 1;
 }
 
-// The module built next to this program: <build>/host/glimmerwick-standalone and
-// <build>/glimmerwick.so (glimmerwick.dll on Windows).
+// The module that came with this program. Installed: <prefix>/bin/glimmerwick-standalone
+// and <prefix>/lib/lxvst/glimmerwick.so, found from the program's own place so that any
+// prefix or DESTDIR works. Otherwise the build tree's: <build>/host/glimmerwick-standalone
+// and <build>/glimmerwick.so (glimmerwick.dll on Windows). When neither is there, the one
+// the program's folder says it should be, for the error message.
 std::string defaultModule(const char* argv0) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) self = std::filesystem::absolute(argv0, ec);
-  return (self.parent_path().parent_path() / GW_MODULE_FILE_NAME).string();
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) self = fs::absolute(argv0, ec);
+  const fs::path built = self.parent_path().parent_path() / GW_MODULE_FILE_NAME;
+#ifdef GW_INSTALLED_MODULE
+  const fs::path installed = (self.parent_path() / GW_INSTALLED_MODULE).lexically_normal();
+  if (fs::exists(installed, ec) ||
+      (!fs::exists(built, ec) && self.parent_path().filename() == "bin"))
+    return installed.string();
+#endif
+  return built.string();
 }
 
 }  // namespace
@@ -44,6 +56,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(standalone::usageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("glimmerwick-standalone %s\n", version::kText);
     return 0;
   }
   if (options.module.empty()) options.module = defaultModule(argv[0]);

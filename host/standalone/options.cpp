@@ -18,7 +18,8 @@ bool parseSeconds(const std::string& text, double& value) {
 const char* usageText() {
   return "Usage: glimmerwick-standalone [options] [MODULE.so]\n"
          "Opens the editor of a VST 2.4 module in a window of its own.\n"
-         "MODULE.so defaults to the glimmerwick.so built next to this program.\n"
+         "MODULE.so defaults to the installed glimmerwick.so (lib/lxvst beside this\n"
+         "program's bin), else the one built next to it.\n"
          "  --program P            select program P, by number (from 1) or name\n"
          "  --bank FILE.fxb        the bank of programs to start from and save to at quit\n"
          "                         (default: TWgw.fxb, say, in ~/.local/share/\n"
@@ -34,6 +35,7 @@ const char* usageText() {
          "  --jack-name NAME       the JACK client's name (default glimmerwick)\n"
          "  --no-connect           leave the JACK ports unconnected\n"
          "  --help                 print this text\n"
+         "  --version              print the version\n"
          "Close the window, or send SIGINT or SIGTERM, to quit.\n";
 }
 
@@ -54,6 +56,8 @@ bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
     std::string text;
     if (arg == "--help" || arg == "-h") {
       options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
     } else if (arg == "--print-automation") {
       options.printAutomation = true;
     } else if (arg == "--no-editor") {

@@ -7,8 +7,9 @@
 namespace gw::standalone {
 
 struct StandaloneOptions {
-  std::string module;  // empty: the module built next to this program
+  std::string module;  // empty: the module installed or built beside this program
   bool help = false;
+  bool version = false;          // print the version and exit
   std::string program;           // number (from 1) or name; empty: the current program
   std::string bank;              // .fxb file of the user's programs; empty: the default one
   std::string screenshot;        // PNG to write, then exit; empty: run until closed

@@ -35,10 +35,7 @@ cross_libs=$(scripts/cross-libs)
 echo "editor libraries for Windows after $(($(date +%s) - start)) s: $cross_libs"
 
 start=$(date +%s)
-cmake -S . -B build-win32 -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DGW_BUILD_EDITOR=ON -DGW_BUILD_BENCH=OFF -DGW_BUILD_HOST_TOOLS=ON \
-  -DGW_CROSS_LIBS_DIR="$cross_libs" >/dev/null
+scripts/configure-win32 "$cross_libs"
 cmake --build build-win32 -j 2 >build-win32/build.log 2>&1 ||
   { tail -n 60 build-win32/build.log; exit 1; }
 echo "cross build after $(($(date +%s) - start)) s: $(grep -c 'warning:' build-win32/build.log) warnings"

@@ -72,6 +72,10 @@ TEST(RenderOptions, EveryOptionInBothSpellings) {
   RenderOptions help;
   EXPECT_TRUE(parse({"--help"}, help, error));  // needs no module
   EXPECT_TRUE(help.help);
+  RenderOptions version;
+  EXPECT_TRUE(parse({"--version"}, version, error));  // needs no module either
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.help);
 }
 
 TEST(RenderOptions, BadCommandLinesAreRefusedWithOneLine) {
@@ -96,6 +100,7 @@ TEST(RenderOptions, BadCommandLinesAreRefusedWithOneLine) {
       {"-s", "=3", "a.so"},
       {"-s", "Volume=", "a.so"},
       {"--info=yes", "a.so"},
+      {"--version=2", "a.so"},
       {"--normalize", "1", "a.so"},
       {"--normalize", "-3", "-g", "2", "a.so"},
       {"--bank", "", "a.so"},

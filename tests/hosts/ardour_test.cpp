@@ -2,6 +2,9 @@
 // module, a headless session plays notes through it into an exported WAV, and the saved
 // session, re-opened in a fresh Ardour, restores the instrument and plays the same. The
 // LV2 bundle goes the same way, found by its URI and started from a factory preset.
+// Built with GW_INSTALLED_PREFIX (tests/package), the same runs take the module and the
+// bundle the Debian package installed, found on Ardour's own default paths: no path
+// variable and no copy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,6 +67,7 @@ fs::path onlyFileWithExtension(const fs::path& dir, const std::string& extension
 class ArdourTest : public testing::Test {
  public:
   const fs::path& root() const { return root_; }
+  const fs::path& module() const { return module_; }
 
  protected:
   void SetUp() override {
@@ -72,6 +76,11 @@ class ArdourTest : public testing::Test {
     }
     root_ = makeScratchDirectory("gw-ardour");
     ASSERT_FALSE(root_.empty());
+#ifdef GW_INSTALLED_PREFIX
+    forgetPluginPaths();
+    module_ = fs::path(GW_INSTALLED_PREFIX) / "lib/lxvst/glimmerwick.so";
+    ASSERT_TRUE(fs::exists(module_)) << module_ << " is not installed";
+#else
     // A private plug-in folder, configuration and cache for every run: a persistent
     // configuration keeps the first plug-in path it ever saw.
     fs::create_directories(root_ / "lxvst");
@@ -79,12 +88,13 @@ class ArdourTest : public testing::Test {
 #ifdef GW_LV2_BUNDLE
     fs::create_directory_symlink(GW_LV2_BUNDLE, root_ / "lv2" / "glimmerwick.lv2");
 #endif
-    fs::create_directories(root_ / "config/ardour7/export");
-    fs::create_directories(root_ / "cache");
     module_ = root_ / "lxvst/glimmerwick.so";
     fs::copy_file(GW_MODULE, module_);
     // Ardour trusts a cache entry only when the module is older, in whole seconds.
     fs::last_write_time(module_, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+#endif
+    fs::create_directories(root_ / "config/ardour7/export");
+    fs::create_directories(root_ / "cache");
     for (const char* name : {"glimmerwick-float.format", "glimmerwick-float.preset"}) {
       fs::copy_file(fs::path(GW_HOSTS_SOURCE_DIR) / "export" / name,
                     root_ / "config/ardour7/export" / name);
@@ -112,8 +122,11 @@ class ArdourTest : public testing::Test {
   std::vector<std::string> environment() const {
     return {"XDG_CONFIG_HOME=" + (root_ / "config").string(),
             "XDG_CACHE_HOME=" + (root_ / "cache").string(),
+#ifndef GW_INSTALLED_PREFIX
             "LXVST_PATH=" + (root_ / "lxvst").string(),
-            "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2", "HOME=" + root_.string()};
+            "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2",
+#endif
+            "HOME=" + root_.string()};
   }
 
   RunResult scan() const {
@@ -211,7 +224,11 @@ void playSaveAndReopen(ArdourTest& test, const std::vector<std::string>& pluginA
   // Notes every half second at 48 kHz are off this grid: each must still start on its own
   // sample, not at the start of the block that holds it.
   EXPECT_NE(created.output.find("block 1024"), std::string::npos) << created.output;
-  if (!pluginArgs.empty()) {
+  if (pluginArgs.empty()) {
+    // The module Ardour found on its path is the one the test put there (or installed).
+    EXPECT_NE(created.output.find(" " + test.module().string() + "\n"), std::string::npos)
+        << created.output;
+  } else {
     EXPECT_NE(created.output.find("plugin Glimmerwick Tarnwell " + pluginArgs[0]),
               std::string::npos)
         << created.output;

@@ -154,4 +154,9 @@ std::string BackgroundProgram::log() const {
   return slurp(log_);
 }
 
+void forgetPluginPaths() {
+  for (const char* name : {"LV2_PATH", "VST_PATH", "VST_PLUGINS", "LXVST_PATH", "LXVST_PLUGINS"})
+    ::unsetenv(name);
+}
+
 }  // namespace gw::test

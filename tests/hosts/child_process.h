@@ -47,6 +47,11 @@ class BackgroundProgram {
   std::filesystem::path log_;
 };
 
+// Removes the plug-in search path variables (LV2_PATH, VST_PATH, LXVST_PATH and their
+// older names) from this process's environment, so that the hosts it starts look for
+// plug-ins where they look by default, as they do on a user's machine.
+void forgetPluginPaths();
+
 // A fresh directory under the test's temporary directory; removed by the caller.
 std::filesystem::path makeScratchDirectory(const std::string& prefix);
 

@@ -264,6 +264,31 @@ TEST_F(Lv2Bundle, EachControlPortSaysWhatItsTableRowSays) {
   }
 }
 
+// The bundle is the release the VST module says it is: LV2's minor and micro version in the
+// manifest (where hosts compare two bundles of one URI) and in the description, and the
+// whole version as the project's release.
+TEST_F(Lv2Bundle, ItsVersionIsTheVstModulesVendorVersion) {
+  auto synth = std::make_unique<TarnAdditiveSynth>(quietHost);
+  ASSERT_TRUE(synth->constructed());
+  const int vendor = synth->getVendorVersion();
+  const std::string minor = std::to_string((vendor >> 8) & 0xFF);
+  const std::string micro = std::to_string(vendor & 0xFF);
+  const std::string plugin = std::string("<") + gw::lv2::kPluginUri + ">", lv2 = kLv2Prefix;
+  const fs::path bundle = GW_LV2_BUNDLE;
+  for (const fs::path& file : {bundle / "manifest.ttl", bundle / gw::lv2::kPluginTurtle}) {
+    SCOPED_TRACE(file);
+    const Triples turtle = readTurtle(file);
+    EXPECT_EQ(first(turtle, plugin, lv2 + "minorVersion"), minor);
+    EXPECT_EQ(first(turtle, plugin, lv2 + "microVersion"), micro);
+  }
+  const Triples description = readTurtle(bundle / gw::lv2::kPluginTurtle);
+  const std::string doap = "http://usefulinc.com/ns/doap#";
+  const std::string release =
+      first(description, std::string("<") + gw::lv2::kPluginUri + ":project>", doap + "release");
+  EXPECT_EQ(first(description, release, doap + "revision"),
+            std::to_string(vendor >> 16) + "." + minor + "." + micro);
+}
+
 TEST_F(Lv2Bundle, EachPresetCarriesItsProgramsNameAndEveryValue) {
   auto synth = std::make_unique<TarnAdditiveSynth>(quietHost);
   ASSERT_TRUE(synth->constructed());

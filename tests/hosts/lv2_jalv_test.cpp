@@ -3,6 +3,8 @@
 // sounds at 440 Hz, a control set on jalv's console moves it, and
 // loading a factory preset sets every control back as the preset says; in jalv's GTK
 // window, the editor's UI shows the editor. Runs under a virtual X server of its own.
+// Built with GW_INSTALLED_PREFIX (tests/package), jalv takes the bundle the Debian package
+// installed, found on LV2's default path: no LV2_PATH and no copy.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -58,14 +60,20 @@ class Lv2Jalv : public testing::Test {
         std::vector<std::string>{"JACK_NO_AUDIO_RESERVATION=1"}, root_ / "jackd.log");
     probe_ = std::make_unique<JackProbe>(server_, 15.0);
     ASSERT_TRUE(probe_->started()) << "the JACK server did not come up:\n" << jackd_->log();
+#ifdef GW_INSTALLED_PREFIX
+    forgetPluginPaths();
+#else
     fs::create_directories(root_ / "lv2");
     fs::create_directory_symlink(GW_LV2_BUNDLE, root_ / "lv2" / "glimmerwick.lv2");
+#endif
   }
 
   std::vector<std::string> environment() const {
     // A fresh configuration: the editor's preferences at their defaults.
     return {"JACK_DEFAULT_SERVER=" + server_,
+#ifndef GW_INSTALLED_PREFIX
             "LV2_PATH=" + (root_ / "lv2").string() + ":/usr/lib/lv2",
+#endif
             "XDG_CONFIG_HOME=" + (root_ / "config").string()};
   }
 
@@ -146,13 +154,18 @@ TEST_F(Lv2Jalv, TheInstrumentPlaysWithoutADisplayOrAWindowSystemLibrary) {
   std::ifstream maps("/proc/" + std::to_string(jalv_->pid()) + "/maps");
   std::string line, mapped;
   bool ours = false;
+#ifdef GW_INSTALLED_PREFIX
+  const std::string instrument = GW_INSTALLED_PREFIX "/lib/lv2/glimmerwick.lv2/glimmerwick_lv2.so";
+#else
+  const std::string instrument = "glimmerwick_lv2.so";
+#endif
   while (std::getline(maps, line)) {
-    ours = ours || line.find("glimmerwick_lv2.so") != std::string::npos;
+    ours = ours || line.find(instrument) != std::string::npos;
     for (const char* library : {"libX11", "libGL", "libOpenGL", "libXrender", "libxcb"}) {
       if (line.find(library) != std::string::npos) mapped += line + "\n";
     }
   }
-  EXPECT_TRUE(ours) << "jalv (pid " << jalv_->pid() << ") did not map the instrument";
+  EXPECT_TRUE(ours) << "jalv (pid " << jalv_->pid() << ") did not map " << instrument;
   EXPECT_EQ(mapped, "") << "window-system libraries in the headless host";
 }
 
