@@ -18,6 +18,8 @@ constexpr std::int32_t kInputs = 0;
 constexpr std::int32_t kOutputs = 2;
 constexpr std::size_t kEffectNameChars = 31;
 static_assert(gw::kFactoryPresetCount == TarnAuBase::kNumPrograms);
+// A new instance's current program is the SDK's first; the LV2 instrument starts there too.
+static_assert(gw::kStartPreset == 0);
 
 }  // namespace
 
