@@ -194,6 +194,7 @@ class ArdourGuiTest : public ArdourTest {
       if (!fs::exists(tool)) GTEST_SKIP() << "no " << tool << " (scripts/install-deps hosts)";
     }
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (runs under xvfb-run)";
+    fs::create_directories(root_ / "share");
     std::ofstream(root_ / "config/ardour7/.a7").close();
     std::ofstream(root_ / "config/ardour7/config") << kArdourConfig;
     server_ = "gw-ardour-gui-" + std::to_string(::getpid());

@@ -13,25 +13,10 @@ local dir, name, modes, lv2Uri = arg[1], arg[2], arg[3], arg[4]
 local session = create_session(dir, name, 48000)
 assert(session, "cannot create the session")
 
-local info
-if lv2Uri then
-  info = ARDOUR.LuaAPI.new_plugin_info(lv2Uri, ARDOUR.PluginType.LV2)
-  assert(not info:isnil(), "no LV2 plug-in " .. lv2Uri)
-else
-  for p in ARDOUR.LuaAPI.list_plugins():iter() do
-    if p.name == "Glimmerwick" and p.type == ARDOUR.PluginType.LXVST then info = p end
-  end
-  assert(info, "Glimmerwick is not among the LinuxVST plug-ins")
-end
-
-local tracks = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
-  ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, info, nil, nil, 1, "Synth",
-  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
-assert(tracks:size() == 1, "cannot add the MIDI track")
-local track = tracks:front()
-local instrument = track:nth_plugin(0)
-assert(not instrument:isnil() and instrument:display_name() == "Glimmerwick",
-  "the track has no Glimmerwick instrument")
+-- Shared with the other session scripts, from this script's folder.
+local addInstrumentTrack = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") ..
+  "ardour_instrument.lua")
+local track, instrument = addInstrumentTrack(lv2Uri)
 
 local states = { Touch = ARDOUR.AutoState.Touch, Latch = ARDOUR.AutoState.Latch }
 for index, mode in modes:gmatch("(%d+)=(%a+)") do
