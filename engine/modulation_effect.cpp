@@ -195,7 +195,10 @@ void ModulationEffect::reset() {
   phase_ = 0.0f;
   lineZero_ = true;
   quietFrames_ = 0;
+  quietLength_ = 0;
+  lastBlockIdle_ = false;
   fadeLeft_ = 0;
+  fadeFrames_ = 1;
 }
 
 }  // namespace gw

@@ -38,7 +38,7 @@ class ModulationEffect {
   // silent input into a silent line only advances the LFO phase and the write index, as
   // processing it would, and leaves both channels silent.
   void process(ParamView params, float sampleRate, float* left, float* right, int frames);
-  // Clears the line, the write index and the LFO phase.
+  // Clears the line, the write index, the LFO phase and a fade under way: as new.
   void reset();
   // Thread: audio. Fades the echoes out over the next frames samples and then empties the
   // line, so that what the effect still holds stops without a click; the dry path and

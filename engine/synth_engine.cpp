@@ -21,7 +21,16 @@ constexpr std::uint8_t kMonoModeOn = 126;
 }  // namespace
 
 SynthEngine::SynthEngine() {
-  for (Voice& v : voices_) v.forEachEnvelope([](Envelope& e) { e.segments.fill(Segment{}); });
+  clearVoices();
+}
+
+void SynthEngine::clearVoices() {
+  for (Voice& v : voices_) {
+    v = Voice{};
+    v.forEachEnvelope([](Envelope& e) { e.segments.fill(Segment{}); });
+  }
+  voiceCount_ = 0;
+  fadeCount_ = 0;
 }
 
 void SynthEngine::midiMessage(const std::uint8_t* bytes, int size, std::int32_t frame) {
@@ -330,6 +339,20 @@ void SynthEngine::reset() {
   effect_.reset();
   filterLfoPhase_ = 0.0f;
   pitchBend_.store(kPitchBendCentre, std::memory_order_relaxed);
+}
+
+void SynthEngine::restart() {
+  // What was queued belongs to the performance that ended.
+  NoteCommand discarded;
+  while (queue_.read(discarded)) {
+  }
+  clearVoices();
+  heldNotes_.fill(0);
+  heldCount_ = 0;
+  pedalDown_ = 0;
+  lastVolume_ = -1.0f;
+  activity_.store(0.0f, std::memory_order_relaxed);
+  reset();
 }
 
 }  // namespace gw

@@ -52,6 +52,12 @@ class SynthEngine {
   // Thread: audio. Clears the effect's line and phases, the filter LFO and the pitch
   // wheel; voices, held notes and the queue stay.
   void reset();
+  // Everything that depends on what was played goes back to where a new engine starts:
+  // voices and their envelopes, held notes, the pedal, commands not yet rendered, the
+  // effect, the filter LFO, the pitch wheel and the last block's Volume. The next block
+  // renders as a new engine's would. Thread: audio, or any while nothing renders and no
+  // MIDI comes in (it reads the queue's consumer side).
+  void restart();
 
   // Read-only views for tests and diagnostics; Thread: audio.
   int voiceCount() const { return voiceCount_; }
@@ -87,6 +93,7 @@ class SynthEngine {
   void renderPiece(ParamView params, float sampleRate, float* left, float* right, int from,
                    int count, const VolumeRamp& ramp);
   void retireFinishedVoices();
+  void clearVoices();
 
   NoteOnOffQueue queue_;
   // The block's commands, taken from the queue at its start.

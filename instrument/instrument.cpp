@@ -10,6 +10,10 @@ Instrument::Instrument() : played_(ownValues_.data()) {
     ownValues_[i].store(kParameterTable[i].defaultValue, std::memory_order_relaxed);
 }
 
+Instrument::Instrument(const std::array<float, param::kCount>& start) : Instrument() {
+  for (int i = 0; i < param::kCount; ++i) takeValue(i, start[i]);
+}
+
 bool Instrument::processorSupported() {
   return processorHasSse2();
 }

@@ -23,6 +23,9 @@ class Instrument {
  public:
   // Plays its own value set, at the parameter table's defaults, until told otherwise.
   Instrument();
+  // Its own value set starts at these values instead (a format without programs starts
+  // where the VST module's program 0 does); they are taken in as takeValue takes them.
+  explicit Instrument(const std::array<float, param::kCount>& start);
   Instrument(const Instrument&) = delete;
   Instrument& operator=(const Instrument&) = delete;
 
@@ -53,6 +56,10 @@ class Instrument {
   // Clears the effect's line and phases, the filter LFO and the pitch wheel. Thread: audio,
   // or any while the host is not processing.
   void reset() { engine_.reset(); }
+  // Silences everything that depends on what was played, as a new instrument is: voices,
+  // held notes, pedal, envelopes, effect, LFO phases and pitch wheel; the values stay.
+  // Thread: audio, or any while nothing renders and no MIDI comes in.
+  void restart() { engine_.restart(); }
 
   // For tests and diagnostics. Thread: audio.
   const SynthEngine& engine() const { return engine_; }

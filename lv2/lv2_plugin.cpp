@@ -5,10 +5,14 @@
 
 #include <algorithm>
 
+#include "params/factory_bank.h"
+
 namespace gw::lv2 {
 
 Lv2Plugin::Lv2Plugin(float sampleRate, LV2_URID midiEventType)
-    : sampleRate_(sampleRate), midiEventType_(midiEventType) {}
+    : instrument_(factoryBank[kStartPreset].values),
+      sampleRate_(sampleRate),
+      midiEventType_(midiEventType) {}
 
 void Lv2Plugin::connectPort(std::uint32_t port, void* data) {
   if (port < static_cast<std::uint32_t>(param::kCount)) {
@@ -34,7 +38,7 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data) {
 }
 
 void Lv2Plugin::activate() {
-  instrument_.reset();
+  instrument_.restart();
 }
 
 // A host may send any float: the instrument keeps each value to its row's range and whole

@@ -17,14 +17,16 @@ namespace gw::lv2 {
 
 class Lv2Plugin {
  public:
-  // Parameters start at the table's defaults. Thread: the host's instantiation thread.
+  // Parameters start at the start preset's values ("Defaults"), as the VST module does.
+  // Thread: the host's instantiation thread.
   Lv2Plugin(float sampleRate, LV2_URID midiEventType);
 
   // Null detaches the port; run() skips detached ports. Thread: audio (the LV2
   // "audio class"), never during run().
   void connectPort(std::uint32_t port, void* data);
-  // Clears effect line, phases and pitch wheel. Thread: the host's instantiation class,
-  // never during run(): LV2 hosts call activate outside run.
+  // Starts again from silence, as a new instance would (LV2 asks activate to reset every
+  // state that depends on what was played); the control values stay. Thread: the host's
+  // instantiation class, never during run(): LV2 hosts call activate outside run.
   void activate();
   // Reads every control port, takes the run's MIDI at its start (as a VST block takes its
   // events), renders both outputs and publishes the activity. Thread: audio; real-time

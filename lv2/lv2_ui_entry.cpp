@@ -1,6 +1,6 @@
 // The editor as an LV2 X11 UI: the same render window and view as the VST editor, in the
 // host's window (ui:parent), idled through ui:idleInterface, talking to the plug-in only
-// through the host (write_function and port_event).
+// through the host (write_function, ui:touch and port_event).
 #include <lv2/ui/ui.h>
 
 #include <cstring>
@@ -31,8 +31,8 @@ class Lv2SynthEditor final : public gw::EditorSession {
 
 // The port is declared first: the editor, whose render thread reads it, goes first.
 struct Lv2Ui {
-  Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
-      : port(write, controller), editor(port) {
+  Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch)
+      : port(write, controller, touch), editor(port) {
     port.setLink(&editor);
   }
   gw::lv2::Lv2UiPort port;
@@ -42,7 +42,7 @@ struct Lv2Ui {
 const void* feature(const LV2_Feature* const* features, const char* uri) {
   if (features == nullptr) return nullptr;
   for (const LV2_Feature* const* f = features; *f != nullptr; ++f) {
-    if (std::strcmp((*f)->URI, uri) == 0) return (*f)->data;
+    if ((*f)->URI != nullptr && std::strcmp((*f)->URI, uri) == 0) return (*f)->data;
   }
   return nullptr;
 }
@@ -57,7 +57,9 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
   if (parent == 0 || widget == nullptr) return nullptr;
   Lv2Ui* ui = nullptr;
   try {
-    ui = new (std::nothrow) Lv2Ui(write, controller);
+    // Optional: without it the host sees the writes only, as before hosts offered it.
+    const auto* touch = static_cast<const LV2UI_Touch*>(feature(features, LV2_UI__touch));
+    ui = new (std::nothrow) Lv2Ui(write, controller, touch);
     if (ui == nullptr) return nullptr;
     ui->editor.open(parent);
   } catch (const std::exception&) {

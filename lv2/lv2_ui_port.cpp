@@ -3,14 +3,16 @@
 #include <cmath>
 
 #include "lv2/lv2_ports.h"
+#include "params/factory_bank.h"
 #include "params/parameter_model.h"
 
 namespace gw::lv2 {
 
-Lv2UiPort::Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller)
-    : write_(write), controller_(controller) {
+Lv2UiPort::Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller,
+                     const LV2UI_Touch* touch)
+    : write_(write), controller_(controller), touch_(touch) {
   for (int i = 0; i < param::kCount; ++i) {
-    values_[i].store(kParameterTable[i].defaultValue, std::memory_order_relaxed);
+    values_[i].store(factoryBank[kStartPreset].values[i], std::memory_order_relaxed);
   }
 }
 
@@ -38,6 +40,13 @@ void Lv2UiPort::setParameterFromEditor(int index, float value) {
   // Hosts need not echo a UI's own write back: the copy above is what the controls show.
   if (write_ != nullptr)
     write_(controller_, static_cast<std::uint32_t>(index), sizeof value, 0, &value);
+}
+
+// Only the rows the editor may write have gestures worth a host's attention.
+void Lv2UiPort::touch(int index, bool grabbed) {
+  if (touch_ == nullptr || touch_->touch == nullptr) return;
+  if (!isParameterIndex(index) || isInert(index)) return;
+  touch_->touch(touch_->handle, static_cast<std::uint32_t>(index), grabbed);
 }
 
 ActivityRecord Lv2UiPort::activity() const {

@@ -1,7 +1,8 @@
 // The editor's parameter port in the LV2 UI: a UI-side copy of the control ports' values
 // kept up to date by the host's port events, writes sent through the host's
-// write_function (so the host applies them, records automation and undo), and the
-// engine's activity from its output port.
+// write_function (so the host applies them, records automation and undo), the editor's
+// edit gestures as the host's ui:touch grabs and releases when it offers the feature, and
+// the engine's activity from its output port.
 #pragma once
 
 #include <lv2/ui/ui.h>
@@ -18,8 +19,10 @@ namespace gw::lv2 {
 
 class Lv2UiPort final : public TableParameterPort {
  public:
-  // Values start at the table's defaults until the host reports the ports.
-  Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller);
+  // Values start at the start preset's, the ports' defaults, until the host reports the
+  // ports. touch: the host's ui:touch feature, null when it offers none.
+  Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller,
+            const LV2UI_Touch* touch = nullptr);
 
   // The editor that hears of changes; null for none. Thread: UI.
   void setLink(EditorLink* link) { link_ = link; }
@@ -29,15 +32,18 @@ class Lv2UiPort final : public TableParameterPort {
 
   float currentValue(int index) const override;
   void setParameterFromEditor(int index, float value) override;
-  // LV2 hosts learn of gestures from the writes themselves: nothing to tell.
-  void beginEdit(int) override {}
-  void endEdit(int) override {}
+  // The host's touch, grabbed and released; without ui:touch the host has only the writes.
+  void beginEdit(int index) override { touch(index, true); }
+  void endEdit(int index) override { touch(index, false); }
   void updateDisplay() override {}
   ActivityRecord activity() const override;
 
  private:
+  void touch(int index, bool grabbed);
+
   LV2UI_Write_Function write_;
   LV2UI_Controller controller_;
+  const LV2UI_Touch* touch_;
   EditorLink* link_ = nullptr;
   // Read by the render thread while port events write them.
   std::array<std::atomic<float>, param::kCount> values_;

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   std::ofstream manifest(manifestPath, std::ios::trunc);
   gw::lv2::writeManifest(manifest, presets, withUi);
   std::ofstream plugin(pluginPath, std::ios::trunc);
-  gw::lv2::writePluginDescription(plugin, withUi);
+  gw::lv2::writePluginDescription(plugin, presets[gw::kStartPreset], withUi);
   std::ofstream bank(presetsPath, std::ios::trunc);
   gw::lv2::writePresets(bank, presets);
   // Every file is closed and reported, whichever failed first.

@@ -65,7 +65,7 @@ void writeScalePoint(std::ostream& out, float value, const char* label) {
       << turtleNumber(value) << " ] ;\n";
 }
 
-void writeControlPort(std::ostream& out, int index) {
+void writeControlPort(std::ostream& out, int index, float defaultValue) {
   const ParameterInfo& row = kParameterTable[index];
   // Inert rows have a single-point range in the table; hosts draw a 0..1 slider better
   // than an empty one, and never show these rows anyway.
@@ -75,7 +75,7 @@ void writeControlPort(std::ostream& out, int index) {
       << "\t\tlv2:index " << index << " ;\n"
       << "\t\tlv2:symbol \"" << parameterSymbol(index) << "\" ;\n"
       << "\t\tlv2:name " << turtleString(row.name) << " ;\n"
-      << "\t\tlv2:default " << turtleNumber(row.defaultValue) << " ;\n"
+      << "\t\tlv2:default " << turtleNumber(defaultValue) << " ;\n"
       << "\t\tlv2:minimum " << turtleNumber(row.minimum) << " ;\n"
       << "\t\tlv2:maximum " << turtleNumber(maximum) << " ;\n";
   if (const char* unit = unitUri(row.unit)) out << "\t\tunits:unit " << unit << " ;\n";
@@ -145,7 +145,7 @@ void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool 
   }
 }
 
-void writePluginDescription(std::ostream& out, bool withUi) {
+void writePluginDescription(std::ostream& out, const PresetData& start, bool withUi) {
   out << kPrefixes;
   // The maker and the release are named on the project: LV2 puts doap:maintainer and
   // doap:release on doap:Project only.
@@ -161,7 +161,7 @@ void writePluginDescription(std::ostream& out, bool withUi) {
       << "\tlv2:optionalFeature lv2:hardRTCapable , log:log ;\n";
   if (withUi) out << "\tui:ui <" << kUiUri << "> ;\n";
   out << "\tlv2:port\n";
-  for (int i = 0; i < param::kCount; ++i) writeControlPort(out, i);
+  for (int i = 0; i < param::kCount; ++i) writeControlPort(out, i, start.values[i]);
   out << "\t[\n\t\ta lv2:InputPort , atom:AtomPort ;\n"
       << "\t\tatom:bufferType atom:Sequence ;\n\t\tatom:supports midi:MidiEvent ;\n"
       << "\t\tlv2:designation lv2:control ;\n"
@@ -181,7 +181,7 @@ void writePluginDescription(std::ostream& out, bool withUi) {
   // for its background.
   out << "\n<" << kUiUri << ">\n\ta ui:X11UI ;\n\tlv2:binary <" << kUiBinaryName << "> ;\n"
       << "\tlv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-      << "\tlv2:optionalFeature ui:resize ;\n"
+      << "\tlv2:optionalFeature ui:resize , ui:touch ;\n"
       << "\tlv2:extensionData ui:idleInterface ;\n"
       << "\tui:portNotification [\n\t\tui:plugin <" << kPluginUri << "> ;\n"
       << "\t\tlv2:symbol \"activity\" ;\n\t\tui:notifyType ui:floatProtocol\n\t] .\n";

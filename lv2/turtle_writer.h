@@ -32,7 +32,9 @@ std::string turtleString(const std::string& text);
 
 // withUi: the bundle holds the editor as an X11 UI (kUiBinaryName).
 void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool withUi);
-void writePluginDescription(std::ostream& out, bool withUi);
+// The ports' lv2:default values are start's, so a host that adds the plug-in without
+// loading a preset plays what a new VST instance plays.
+void writePluginDescription(std::ostream& out, const PresetData& start, bool withUi);
 void writePresets(std::ostream& out, std::span<const PresetData> presets);
 
 }  // namespace gw::lv2

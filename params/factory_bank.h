@@ -15,6 +15,9 @@ struct FactoryPreset {
 };
 
 constexpr int kFactoryPresetCount = 32;
+// The preset a new instance plays in every format: the VST module's first current program,
+// the LV2 ports' defaults and the LV2 instrument's first values.
+constexpr int kStartPreset = 0;
 
 // Thread: any (constant).
 extern const std::array<FactoryPreset, kFactoryPresetCount> factoryBank;

@@ -21,6 +21,8 @@ constexpr std::size_t kEffectNameChars = 31;
 static_assert(gw::kFactoryPresetCount == TarnAuBase::kNumPrograms);
 // The build reads the version from kVendorVersion; a stale or misread one stops it here.
 static_assert(TarnAdditiveSynth::kVendorVersion == gw::version::kVendorNumber);
+// A new instance's current program is the SDK's first; the LV2 instrument starts there too.
+static_assert(gw::kStartPreset == 0);
 
 }  // namespace
 

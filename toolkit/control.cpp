@@ -69,6 +69,8 @@ void Control::refreshFromProgram() {
 }
 
 void Knob::mouseDown(gw::Point point, std::uint32_t modifiers) {
+  // The press's gesture opens first, so that a reset or a toggle it writes is inside it.
+  Control::mouseDown(point, modifiers);
   gw::ParameterPort& port = *record_.effect;
   if (modifiers & gw::platform::kModAlt) {
     port.setParameterFromEditor(record_.index, record_.defaultValue);
@@ -80,7 +82,6 @@ void Knob::mouseDown(gw::Point point, std::uint32_t modifiers) {
   originX_ = point.x;
   originY_ = point.y;
   originValue_ = value();
-  Control::mouseDown(point, modifiers);
 }
 
 void Knob::mouseDrag(gw::Point point, std::uint32_t modifiers) {

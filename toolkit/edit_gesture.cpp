@@ -2,6 +2,12 @@
 
 namespace gw {
 
+void writeInGesture(ParameterPort& port, int index, float value) {
+  port.beginEdit(index);
+  port.setParameterFromEditor(index, value);
+  port.endEdit(index);
+}
+
 void EditGesture::begin(int index) {
   if (index < 0 || index >= kParameterCount) return;
   if (!open_[index]) {

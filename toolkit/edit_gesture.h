@@ -13,6 +13,11 @@
 
 namespace gw {
 
+// One write in a gesture of its own: begin-edit, the write, end-edit. For writes that no
+// press on the parameter's own control frames (the waveform buttons' levels), so a host
+// records each in Touch mode and undoes it as one change. Thread: UI.
+void writeInGesture(ParameterPort& port, int index, float value);
+
 class EditGesture {
  public:
   // active: the window's activeParam, which the status line reads.

@@ -49,6 +49,7 @@ void MultiSlider::mouseDown(gw::Point point, std::uint32_t modifiers) {
   if (record.effect == nullptr) return;
   if (modifiers & kModAlt) {
     gw::ParameterPort& port = *record.effect;
+    window().edits().begin(record.index);
     port.setParameterFromEditor(record.index, record.defaultValue);
     setValue(bar, port.toNormalised(record.index, port.currentValue(record.index)));
   }

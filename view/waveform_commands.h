@@ -1,6 +1,6 @@
 // The four waveform buttons' commands: they rewrite the sixteen harmonic levels through
-// the editor's write path (store, notify, automate) without an edit gesture, and leave
-// every other parameter alone.
+// the editor's write path (store, notify, automate), each level in an edit gesture of its
+// own, and leave every other parameter alone.
 #pragma once
 
 #include "toolkit/parameter_port.h"

@@ -26,8 +26,12 @@ constexpr long kEventMask = PointerMotionMask | ButtonPressMask | ButtonReleaseM
 
 class X11ChildWindow final : public ChildWindow {
  public:
-  X11ChildWindow(Display* display, Window window, Colormap colormap)
-      : display_(display), window_(window), colormap_(colormap) {
+  X11ChildWindow(Display* display, Window window, Colormap colormap, int height)
+      : display_(display),
+        window_(window),
+        colormap_(colormap),
+        height_(height),
+        drawnHeight_(height) {
     watchAncestors();
     updateViewable();
   }
@@ -72,14 +76,20 @@ class X11ChildWindow final : public ChildWindow {
     if (destroyed_ || width <= 0 || height <= 0) return;
     XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XFlush(display_);
+    drawnHeight_ = height;
   }
 
  private:
+  // The view is drawn against the window's bottom edge (GL's origin): a host that makes
+  // the window taller than the view (an LV2 host's embedding widget, by a few pixels) moves
+  // the drawing down, and the pointer's rows with it.
+  int viewY(int y) const { return y - (height_ - drawnHeight_); }
+
   void translate(const XEvent& event, std::vector<PointerEvent>& out) {
     PointerEvent p;
     switch (event.type) {
       case MotionNotify:
-        p = {PointerEvent::Kind::Move, event.xmotion.x, event.xmotion.y, 0,
+        p = {PointerEvent::Kind::Move, event.xmotion.x, viewY(event.xmotion.y), 0,
              modifiersOf(event.xmotion.state)};
         // Only the latest position of a burst matters, as with coalesced mouse moves.
         if (!out.empty() && out.back().kind == PointerEvent::Kind::Move &&
@@ -93,18 +103,21 @@ class X11ChildWindow final : public ChildWindow {
         // Buttons 4 to 7 are wheel steps, which the editor does not use.
         if (event.xbutton.button < Button1 || event.xbutton.button > Button3) return;
         p = {event.type == ButtonPress ? PointerEvent::Kind::Press : PointerEvent::Kind::Release,
-             event.xbutton.x, event.xbutton.y, static_cast<int>(event.xbutton.button),
+             event.xbutton.x, viewY(event.xbutton.y), static_cast<int>(event.xbutton.button),
              modifiersOf(event.xbutton.state)};
         break;
       case LeaveNotify:
         if (event.xcrossing.mode != NotifyNormal) return;
-        p = {PointerEvent::Kind::Leave, event.xcrossing.x, event.xcrossing.y, 0,
+        p = {PointerEvent::Kind::Leave, event.xcrossing.x, viewY(event.xcrossing.y), 0,
              modifiersOf(event.xcrossing.state)};
         break;
       case MapNotify:
       case UnmapNotify:
       case VisibilityNotify:
         updateViewable();
+        return;
+      case ConfigureNotify:
+        if (event.xconfigure.window == window_) height_ = event.xconfigure.height;
         return;
       case ReparentNotify:
         // An ancestor moved (a window manager framing the host's window): watch the new
@@ -136,7 +149,7 @@ class X11ChildWindow final : public ChildWindow {
     const std::uint32_t mods = modifiersOf(state);
     if (mods == lastModifiers_) return;
     lastModifiers_ = mods;
-    out.push_back({PointerEvent::Kind::Move, x, y, 0, mods});
+    out.push_back({PointerEvent::Kind::Move, x, viewY(y), 0, mods});
   }
 
   // Asks for the structure events of every ancestor below the root: a host hides the
@@ -176,6 +189,9 @@ class X11ChildWindow final : public ChildWindow {
   bool destroyed_ = false;
   bool captured_ = false;
   std::uint32_t lastModifiers_ = 0;
+  // The window's height as last configured, and the height the view is drawn at.
+  int height_;
+  int drawnHeight_;
 };
 
 }  // namespace
@@ -227,7 +243,7 @@ std::unique_ptr<ChildWindow> ChildWindow::create(std::uintptr_t parent, int widt
     x11::closeDisplay(display);
     return nullptr;
   }
-  return std::make_unique<X11ChildWindow>(display, window, attributes.colormap);
+  return std::make_unique<X11ChildWindow>(display, window, attributes.colormap, height);
 }
 
 }  // namespace gw::platform

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cmath>
@@ -18,6 +19,7 @@
 #include "platform/top_level_window.h"
 #include "plugin/vst/aeffect.h"
 #include "tests/support/frame_compare.h"
+#include "tests/support/xtest_pointer.h"
 
 namespace gw {
 namespace {
@@ -255,42 +257,10 @@ TEST_F(ModuleEditorTest, OpensAndClosesRepeatedlyAndTwiceAtOnce) {
   b->close();
 }
 
-// XTest on the test's own connection: the pointer to design point (x, y) of the editor in
-// window, y upwards from the bottom of the 415-pixel view, then a host's idling.
-class Pointer {
- public:
+// XTest over the plug-in's editor in window, idled as a host idles it.
+struct Pointer : test::XTestPointer {
   Pointer(host::Plugin& plugin, platform::TopLevelWindow& window)
-      : plugin_(plugin), window_(window), display_(XOpenDisplay(nullptr)) {}
-  ~Pointer() {
-    if (display_ != nullptr) XCloseDisplay(display_);
-  }
-  bool ready() const { return display_ != nullptr; }
-  void moveTo(int x, int y) {
-    int rx = 0, ry = 0;
-    Window child = 0;
-    XTranslateCoordinates(display_, static_cast<Window>(window_.nativeHandle()),
-                          DefaultRootWindow(display_), x, 415 - y, &rx, &ry, &child);
-    XTestFakeMotionEvent(display_, -1, rx, ry, CurrentTime);
-    settle();
-  }
-  void button(bool down) {
-    XTestFakeButtonEvent(display_, 1, down ? True : False, CurrentTime);
-    settle();
-  }
-
- private:
-  void settle() {
-    XSync(display_, False);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(80);
-    while (std::chrono::steady_clock::now() < end) {
-      window_.processEvents();
-      plugin_.dispatch(vst::effEditIdle);
-      std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    }
-  }
-  host::Plugin& plugin_;
-  platform::TopLevelWindow& window_;
-  Display* display_;
+      : test::XTestPointer(window, [&plugin] { plugin.dispatch(vst::effEditIdle); }) {}
 };
 
 float rms(host::Plugin& plugin, int blocks) {
@@ -348,6 +318,99 @@ TEST_F(ModuleEditorTest, AKnobDragReachesTheHostAndTheNextBlockAndPaintingTheLev
   EXPECT_EQ(plugin->countCallbacks(vst::audioMasterBeginEdit),
             plugin->countCallbacks(vst::audioMasterEndEdit));
   EXPECT_GE(plugin->countCallbacks(vst::audioMasterBeginEdit), 3u);
+  plugin->dispatch(vst::effEditClose);
+}
+
+// The gestures a host records automation in (Touch mode) and groups its undo by, as the
+// host sees them through the module's ABI: every edit gesture begun before its first
+// automate and ended after its last, never nested.
+struct Gesture {
+  std::int32_t index;
+  std::vector<float> values;  // the automated values, normalised
+};
+
+std::vector<Gesture> gestures(const std::vector<host::CallbackRecord>& calls) {
+  std::vector<Gesture> seen;
+  bool open = false;
+  for (const host::CallbackRecord& call : calls) {
+    switch (call.opcode) {
+      case vst::audioMasterBeginEdit:
+        EXPECT_FALSE(open) << "begin-edit " << call.index << " inside another gesture";
+        seen.push_back({call.index, {}});
+        open = true;
+        break;
+      case vst::audioMasterAutomate:
+        EXPECT_TRUE(open && seen.back().index == call.index)
+            << "automate " << call.index << " outside its gesture";
+        if (open) seen.back().values.push_back(call.opt);
+        break;
+      case vst::audioMasterEndEdit:
+        EXPECT_TRUE(open && seen.back().index == call.index) << "end-edit " << call.index;
+        open = false;
+        break;
+      default:
+        break;
+    }
+  }
+  EXPECT_FALSE(open) << "a gesture left open";
+  return seen;
+}
+
+TEST_F(ModuleEditorTest, TheWaveformButtonsAndAltClickWriteInsideBalancedGestures) {
+  auto plugin = instance();
+  ASSERT_NE(plugin, nullptr);
+  auto window = open(*plugin);
+  ASSERT_NE(window, nullptr);
+  idleUntilDrawn({{plugin.get(), window.get()}}, *window, 150, 300);
+  Pointer pointer(*plugin, *window);
+  ASSERT_TRUE(pointer.ready());
+
+  // "Saw" at (498, 105)-(533, 130): sixteen gestures, one a level, in the order written.
+  plugin->clearCallbacks();
+  pointer.click(515, 117);
+  const std::vector<Gesture> saw = gestures(plugin->callbacks());
+  ASSERT_EQ(saw.size(), 16u);
+  for (int n = 1; n <= 16; ++n) {
+    EXPECT_EQ(saw[n - 1].index, n);
+    ASSERT_EQ(saw[n - 1].values.size(), 1u) << n;
+    EXPECT_NEAR(saw[n - 1].values[0], (1.0f / n + 1.0f) / 2.0f, 1e-6f) << n;
+  }
+
+  // "Sqr" at (498, 50): odd levels first, then the even ones zeroed, one gesture each.
+  plugin->clearCallbacks();
+  pointer.click(515, 62);
+  std::vector<std::int32_t> order;
+  for (const Gesture& g : gestures(plugin->callbacks())) order.push_back(g.index);
+  EXPECT_EQ(order,
+            (std::vector<std::int32_t>{1, 3, 5, 7, 9, 11, 13, 15, 2, 4, 6, 8, 10, 12, 14, 16}));
+
+  // Alt-click on "Volume" (568.8, 355) after a drag took it down: back to its default, 1,
+  // in one gesture.
+  pointer.moveTo(579, 365);
+  pointer.button(true);
+  pointer.moveTo(579, 300);
+  pointer.button(false);
+  ASSERT_LT(plugin->getParameter(0), 0.9f);
+  plugin->clearCallbacks();
+  pointer.key(XK_Alt_L, true);
+  pointer.click(579, 365);
+  pointer.key(XK_Alt_L, false);
+  const std::vector<Gesture> reset = gestures(plugin->callbacks());
+  ASSERT_EQ(reset.size(), 1u);
+  EXPECT_EQ(reset[0].index, 0);
+  ASSERT_FALSE(reset[0].values.empty());
+  EXPECT_EQ(reset[0].values[0], 1.0f) << "the default is written first, inside the gesture";
+  EXPECT_EQ(plugin->getParameter(0), 1.0f);
+
+  // Alt-click on bar 3 of "Levels" (20, 20)-(212, 100): its default, 0, in one gesture.
+  plugin->clearCallbacks();
+  pointer.key(XK_Alt_L, true);
+  pointer.click(20 + 12 * 2 + 6, 90);
+  pointer.key(XK_Alt_L, false);
+  const std::vector<Gesture> bar = gestures(plugin->callbacks());
+  ASSERT_EQ(bar.size(), 1u);
+  EXPECT_EQ(bar[0].index, 3);
+  EXPECT_EQ(bar[0].values, std::vector<float>{0.5f});
   plugin->dispatch(vst::effEditClose);
 }
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "gfx/display_flags.h"
@@ -103,7 +104,21 @@ TEST_F(SynthViewTest, SawSetsAllSixteenLevelsInOrder) {
     EXPECT_EQ(automate[n - 1].index, param::level(n));
     EXPECT_NEAR(parameter(param::level(n)), (1.0f / n + 1.0f) / 2.0f, 1e-5) << n;
   }
-  EXPECT_TRUE(calls(vst::audioMasterBeginEdit).empty());
+  // Each level in a gesture of its own: begin-edit, its automate, end-edit.
+  std::vector<std::pair<std::int32_t, std::int32_t>> edits, expected;
+  for (const HostCall& c : HostRecorder::instance().calls()) {
+    if (c.opcode == vst::audioMasterBeginEdit || c.opcode == vst::audioMasterAutomate ||
+        c.opcode == vst::audioMasterEndEdit) {
+      edits.emplace_back(c.opcode, c.index);
+    }
+  }
+  for (int n = 1; n <= 16; ++n) {
+    for (std::int32_t opcode :
+         {vst::audioMasterBeginEdit, vst::audioMasterAutomate, vst::audioMasterEndEdit}) {
+      expected.emplace_back(opcode, param::level(n));
+    }
+  }
+  EXPECT_EQ(edits, expected);
   pump(100);
   expectControlsShowTheProgram();
 }

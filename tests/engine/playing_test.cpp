@@ -1,6 +1,7 @@
 // What a player hears of the engine's event handling: notes on their own sample at any
 // block size, the sustain pedal, dense blocks that lose no note-off, stealing and
-// silencing without a click, and Volume without steps.
+// silencing without a click, Volume without steps, and a restart that leaves nothing of
+// what was played.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "audio_measure.h"
+#include "params/factory_bank.h"
 #include "test_program.h"
 
 namespace gw {
@@ -310,6 +312,51 @@ TEST(AllSoundOff, SilencesVoicesAndEchoesWithinTheFade) {
   EXPECT_LT(test::peak(out.left, off + 2 * fade + 2, 40000), 1e-6f);
   EXPECT_LT(test::peak(out.right, off + 2 * fade + 2, 40000), 1e-6f);
   EXPECT_GT(test::peak(out.left, 40100, 48000), 0.05f);  // the dry half of a new note
+}
+
+// A restart (an LV2 host's deactivate and activate) in the middle of a performance: voices
+// held and fading, the pedal down, the wheel bent, echoes in the effect's line, Volume
+// moved and commands still queued. Afterwards the engine is silent until the next note,
+// and the same notes then render sample for sample as on a new engine. Factory programs
+// with the effect, the filter's LFO and struck envelopes.
+TEST(Restart, LeavesNothingOfWhatWasPlayedAndPlaysAsANewEngine) {
+  for (int p : {1, 7, 17, 30}) {
+    SCOPED_TRACE(factoryBank[p].name);
+    test::TestProgram program;
+    for (int i = 0; i < param::kCount; ++i) program.set(i, factoryBank[p].values[i]);
+    const std::vector<Event> phrase = {
+        {100, 0x90, 60, 90}, {3000, 0x90, 67, 70}, {20000, 0x80, 60, 0}, {26000, 0x80, 67, 0}};
+    auto fresh = test::makeEngine();
+    const auto expected = play(*fresh, program, phrase, 40000, 256);
+
+    auto used = test::makeEngine();
+    std::vector<Event> performance = {{0, 0xB0, 64, 127}, {10, 0xE0, 0, 100}};
+    for (int n = 0; n < 40; ++n)  // more than 32: some voices fade beside the new ones
+      performance.push_back({20 + 30 * n, 0x90, static_cast<std::uint8_t>(40 + n), 100});
+    for (int n = 0; n < 40; n += 2)
+      performance.push_back({3000 + n, 0x80, static_cast<std::uint8_t>(40 + n), 0});
+    play(*used, program, performance, 12000, 256);
+    program.set(param::kVolume, 0.5f * factoryBank[p].values[param::kVolume]);
+    play(*used, program, {}, 256, 256);
+    program.set(param::kVolume, factoryBank[p].values[param::kVolume]);
+    ASSERT_GT(used->voiceCount(), 0);
+    ASSERT_TRUE(used->pedalDown());
+    test::send(*used, 0x90, 72, 100);  // queued, never rendered
+
+    used->restart();
+    EXPECT_EQ(used->voiceCount(), 0);
+    EXPECT_EQ(used->fadingVoiceCount(), 0);
+    EXPECT_EQ(used->heldNoteCount(), 0);
+    EXPECT_FALSE(used->pedalDown());
+    EXPECT_EQ(used->activity().activity, 0.0f);
+    const auto again = play(*used, program, phrase, 40000, 256);
+    // Silent up to the first note's sample, echoes included.
+    EXPECT_EQ(test::peak(again.left, 0, 101), 0.0f);
+    EXPECT_EQ(test::peak(again.right, 0, 101), 0.0f);
+    EXPECT_EQ(again.left, expected.left);
+    EXPECT_EQ(again.right, expected.right);
+    EXPECT_GT(test::peak(expected.left, 0, expected.left.size()), 0.01f);
+  }
 }
 
 }  // namespace

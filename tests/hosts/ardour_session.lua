@@ -21,27 +21,10 @@ assert(session, "cannot create the session")
 -- The headless engine's blocks: the phrase's notes (every half second) fall inside them.
 print("block", Session:get_block_size())
 
--- The plug-in list is read from the scanner's cache once the engine runs.
-local info
-if lv2Uri then
-  info = ARDOUR.LuaAPI.new_plugin_info(lv2Uri, ARDOUR.PluginType.LV2)
-  assert(not info:isnil(), "no LV2 plug-in " .. lv2Uri)
-else
-  for p in ARDOUR.LuaAPI.list_plugins():iter() do
-    if p.name == "Glimmerwick" and p.type == ARDOUR.PluginType.LXVST then info = p end
-  end
-  assert(info, "Glimmerwick is not among the LinuxVST plug-ins")
-end
-print("plugin", info.name, info.creator, info.unique_id, info.path)
-
-local tracks = Session:new_midi_track(ARDOUR.ChanCount(ARDOUR.DataType("midi"), 1),
-  ARDOUR.ChanCount(ARDOUR.DataType("audio"), 2), true, info, nil, nil, 1, "Synth",
-  ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
-assert(tracks:size() == 1, "cannot add the MIDI track")
-local track = tracks:front()
-local instrument = track:nth_plugin(0)
-assert(not instrument:isnil() and instrument:display_name() == "Glimmerwick",
-  "the track has no Glimmerwick instrument")
+-- Shared with the other session scripts, from this script's folder.
+local addInstrumentTrack = dofile(debug.getinfo(1, "S").source:match("^@(.*/)") ..
+  "ardour_instrument.lua")
+local track, instrument = addInstrumentTrack(lv2Uri)
 
 if presetLabel then
   local plugin = instrument:to_insert():plugin(0)

@@ -4,14 +4,19 @@
 // each note from its own frame of the block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/host_library.h"
 #include "lv2/lv2_ports.h"
 #include "params/factory_bank.h"
+#include "params/parameter_model.h"
 #include "platform/module_loader.h"
 #include "tests/lv2/lv2_host.h"
 
@@ -25,10 +30,13 @@ struct Event {
 };
 
 struct Render {
-  int program = 0;
+  int program = 0;  // -1: the VST module left on its first program, the LV2 ports as given
   int block = 256;
   int frames = 256 * 120;
   std::vector<Event> events;
+  // Values set after the instance is made, in the parameters' own units: the VST module
+  // takes them normalised through setParameter, the LV2 instrument on their ports.
+  std::vector<std::pair<int, float>> values;
 };
 
 // Both channels, interleaved by block: left block, right block, ...
@@ -43,7 +51,8 @@ std::vector<float> renderVst(const Render& r) {
   auto plugin = gw::host::Plugin::create(*module, error, options);
   EXPECT_NE(plugin, nullptr) << error;
   if (plugin == nullptr) return {};
-  plugin->dispatch(vst::effSetProgram, 0, r.program);
+  if (r.program >= 0) plugin->dispatch(vst::effSetProgram, 0, r.program);
+  for (auto [index, value] : r.values) plugin->setParameter(index, gw::toNormalised(index, value));
   std::vector<float> out, left(r.block), right(r.block);
   std::size_t next = 0;
   for (int start = 0; start < r.frames; start += r.block) {
@@ -60,7 +69,8 @@ std::vector<float> renderVst(const Render& r) {
   return out;
 }
 
-std::vector<float> renderLv2(const Render& r) {
+// controls: the control ports' values; null leaves them unconnected.
+std::vector<float> renderLv2(const Render& r, const std::vector<float>* controls) {
   std::string error;
   gw::platform::ModuleHandle module = gw::platform::loadModule(GW_LV2_MODULE, error);
   EXPECT_NE(module, nullptr) << error;
@@ -75,9 +85,14 @@ std::vector<float> renderLv2(const Render& r) {
   EXPECT_NE(h, nullptr);
   std::vector<float> out;
   if (h != nullptr) {
-    std::vector<float> controls(gw::factoryBank[r.program].values.begin(),
-                                gw::factoryBank[r.program].values.end());
-    for (int i = 0; i < gw::param::kCount; ++i) descriptor->connect_port(h, i, &controls[i]);
+    std::vector<float> ports(gw::param::kCount);
+    if (controls != nullptr) ports = *controls;
+    for (std::size_t i = 0; i < ports.size() && controls != nullptr; ++i)
+      descriptor->connect_port(h, static_cast<std::uint32_t>(i), &ports[i]);
+    for (auto [index, value] : r.values) {
+      ports[index] = value;
+      descriptor->connect_port(h, static_cast<std::uint32_t>(index), &ports[index]);
+    }
     gw::test::MidiSequence midi(urids.get());
     std::vector<float> left(r.block), right(r.block);
     descriptor->connect_port(h, gw::lv2::kMidiInPort, midi.seq());
@@ -99,6 +114,40 @@ std::vector<float> renderLv2(const Render& r) {
   }
   gw::platform::unloadModule(module);
   return out;
+}
+
+std::vector<float> renderLv2(const Render& r) {
+  const std::vector<float> controls(gw::factoryBank[r.program].values.begin(),
+                                    gw::factoryBank[r.program].values.end());
+  return renderLv2(r, &controls);
+}
+
+// The control ports' lv2:default values, read from the bundle's Turtle as a host that
+// adds the plug-in without a preset sets them; empty when a port has none.
+std::vector<float> turtleDefaults() {
+  std::ifstream in(GW_LV2_PLUGIN_TURTLE);
+  std::vector<float> defaults(gw::param::kCount, std::nanf(""));
+  int index = -1;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    if (word == "lv2:index") {
+      words >> index;
+    } else if (word == "lv2:default" && index >= 0 && index < gw::param::kCount) {
+      words >> defaults[index];
+    }
+  }
+  for (float v : defaults) {
+    if (std::isnan(v)) return {};
+  }
+  return defaults;
+}
+
+// The first sample at which two renders differ; their size when they never do.
+std::size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
+  const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  return static_cast<std::size_t>(ia - a.begin());
 }
 
 TEST(FormatParity, TheSameValuesRenderTheSameSamplesThroughBothModules) {
@@ -124,6 +173,30 @@ TEST(FormatParity, TheSameValuesRenderTheSameSamplesThroughBothModules) {
     EXPECT_EQ(firstDifference, vst.size()) << gw::factoryBank[program].name;
     EXPECT_GT(loudest, 0.01f) << gw::factoryBank[program].name;
   }
+}
+
+// A host that adds either plug-in and loads no preset: the VST module on its first
+// program, the LV2 ports at their lv2:default values (or, a host that connects none but
+// the two it changes, the instrument's own first values). A user then gives harmonic 3 a
+// level on envelope 1, whose second release stage holds ("Inf") in "Defaults": its
+// release after the chord's note-off is the same in both.
+TEST(FormatParity, FreshInstancesWithNoPresetRenderTheSameSamples) {
+  const std::vector<float> defaults = turtleDefaults();
+  ASSERT_EQ(defaults.size(), static_cast<std::size_t>(gw::param::kCount))
+      << "no lv2:default for every control port in " << GW_LV2_PLUGIN_TURTLE;
+  Render r;
+  r.program = -1;
+  r.values = {{gw::param::level(3), 0.6f}, {gw::param::envSelect(3), 1.0f}};
+  for (std::uint8_t note : {57, 64, 69}) {
+    r.events.push_back({37, 0x90, note, 100});
+    r.events.push_back({60 * 256 + 101, 0x80, note, 0});
+  }
+  const std::vector<float> vst = renderVst(r);
+  const std::vector<float> lv2 = renderLv2(r, &defaults);
+  const std::vector<float> unconnected = renderLv2(r, nullptr);
+  ASSERT_EQ(vst.size(), lv2.size());
+  EXPECT_EQ(firstDifference(vst, lv2), vst.size()) << "ports at their lv2:default values";
+  EXPECT_EQ(firstDifference(vst, unconnected), vst.size()) << "control ports unconnected";
 }
 
 // The left channel's first sample that is not silent, counted in frames of the render; a

@@ -48,7 +48,9 @@ class MidiSequence {
     seq()->atom.size = sizeof(LV2_Atom_Sequence_Body);
   }
   void add(std::int64_t frame, std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    auto* event = reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<std::uint8_t*>(&seq()->body) +
+    // Counted from the buffer itself: GCC takes a pointer from the sequence's body member
+    // as bounded by that member and warns of an overflow.
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(buffer_ + sizeof(LV2_Atom) +
                                                     lv2_atom_pad_size(seq()->atom.size));
     event->time.frames = frame;
     event->body.type = midiEvent_;

@@ -1,5 +1,6 @@
-// The LV2 module as a host loads it: the one descriptor, refusals at instantiation, and a
-// note that sounds at its pitch with the table's defaults.
+// The LV2 module as a host loads it: the one descriptor, refusals at instantiation, a
+// note that sounds at its pitch with the table's defaults, and activate starting again
+// from silence.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "lv2/lv2_plugin.h"
+#include "params/factory_bank.h"
 #include "params/parameter_table.h"
 #include "platform/module_loader.h"
 #include "tests/engine/audio_measure.h"
@@ -120,6 +122,86 @@ TEST_F(Lv2Module, RunsWithUnconnectedPortsAndIgnoresUnknownOnes) {
   descriptor_->run(h, 64);
   EXPECT_EQ(left[0], 0.0f);
   descriptor_->cleanup(h);
+}
+
+// An instance of the module with every port connected: controls at a factory program's
+// values, MIDI in, both outputs.
+class Instance {
+ public:
+  Instance(const LV2_Descriptor* descriptor, const LV2_Feature* const* features,
+           const gw::test::UridMap& urids, int program)
+      : descriptor_(descriptor), midi_(urids.get()) {
+    handle_ = descriptor->instantiate(descriptor, 48000.0, "/tmp", features);
+    if (handle_ == nullptr) return;
+    for (int i = 0; i < gw::param::kCount; ++i) {
+      controls_[i] = gw::factoryBank[program].values[i];
+      descriptor->connect_port(handle_, i, &controls_[i]);
+    }
+    descriptor->connect_port(handle_, kMidiInPort, midi_.seq());
+    descriptor->connect_port(handle_, kOutLeftPort, left_);
+    descriptor->connect_port(handle_, kOutRightPort, right_);
+  }
+  ~Instance() {
+    if (handle_ != nullptr) descriptor_->cleanup(handle_);
+  }
+  bool ok() const { return handle_ != nullptr; }
+  LV2_Handle handle() const { return handle_; }
+  gw::test::MidiSequence& midi() { return midi_; }
+  // Runs blocks of 256 frames, the MIDI given for the first one only; both outputs, left
+  // then right per block.
+  std::vector<float> run(int blocks) {
+    std::vector<float> out;
+    for (int b = 0; b < blocks; ++b) {
+      descriptor_->run(handle_, kBlock);
+      midi_.clear();
+      out.insert(out.end(), left_, left_ + kBlock);
+      out.insert(out.end(), right_, right_ + kBlock);
+    }
+    return out;
+  }
+
+  static constexpr std::uint32_t kBlock = 256;
+
+ private:
+  const LV2_Descriptor* descriptor_;
+  LV2_Handle handle_ = nullptr;
+  float controls_[gw::param::kCount] = {};
+  gw::test::MidiSequence midi_;
+  float left_[kBlock] = {}, right_[kBlock] = {};
+};
+
+// A host's deactivate and activate with notes held under the pedal, echoes in the
+// modulation effect and the wheel bent: silence until the next note, which then plays
+// exactly as on a new instance.
+TEST_F(Lv2Module, ActivateAgainSilencesWhatWasPlayingAndPlaysAsANewInstance) {
+  const LV2_Feature* features[] = {urids_.feature(), nullptr};
+  for (int program : {0, 1, 7}) {
+    SCOPED_TRACE(gw::factoryBank[program].name);
+    Instance fresh(descriptor_, features, urids_, program);
+    Instance used(descriptor_, features, urids_, program);
+    ASSERT_TRUE(fresh.ok() && used.ok());
+    descriptor_->activate(fresh.handle());
+    fresh.midi().add(5, 0x90, 64, 100);
+    const std::vector<float> expected = fresh.run(200);
+
+    descriptor_->activate(used.handle());
+    used.midi().add(0, 0xB0, 64, 127);
+    used.midi().add(1, 0xE0, 0, 90);
+    for (std::uint8_t note : {48, 55, 60, 64, 67}) used.midi().add(2, 0x90, note, 110);
+    used.run(100);
+    used.midi().add(0, 0x80, 60, 0);
+    ASSERT_GT(gw::test::peak(used.run(2), 0, 2 * 2 * Instance::kBlock), 0.01f);
+    descriptor_->deactivate(used.handle());
+    descriptor_->activate(used.handle());
+    const std::vector<float> after = used.run(100);
+    EXPECT_EQ(gw::test::peak(after, 0, after.size()), 0.0f) << "silent until the next note";
+
+    descriptor_->deactivate(used.handle());
+    descriptor_->activate(used.handle());
+    used.midi().add(5, 0x90, 64, 100);
+    EXPECT_EQ(used.run(200), expected);
+    EXPECT_GT(gw::test::peak(expected, 0, expected.size()), 0.01f);
+  }
 }
 
 }  // namespace

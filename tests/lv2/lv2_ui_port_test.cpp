@@ -10,6 +10,7 @@
 
 #include "lv2/lv2_plugin.h"
 #include "lv2/lv2_ui_port.h"
+#include "params/factory_bank.h"
 #include "params/parameter_ids.h"
 #include "params/parameter_model.h"
 #include "params/parameter_table.h"
@@ -47,7 +48,9 @@ class Lv2UiPortTest : public testing::Test {
 };
 
 TEST_F(Lv2UiPortTest, HostValuesReachTheCopyAndTheEditorOnlyWhenTheyChange) {
-  EXPECT_EQ(port_.currentValue(param::kSustain), gw::kParameterTable[param::kSustain].defaultValue);
+  // Until the host reports the ports, the start preset's values, the ports' defaults.
+  for (int i = 0; i < param::kCount; ++i)
+    ASSERT_EQ(port_.currentValue(i), gw::factoryBank[gw::kStartPreset].values[i]) << i;
   port_.hostValue(param::kSustain, 0.25f);
   port_.hostValue(param::kSustain, 0.25f);  // hosts repeat values they already sent
   port_.hostValue(param::kSustain, std::nanf(""));
@@ -77,6 +80,40 @@ TEST_F(Lv2UiPortTest, EditorWritesGoThroughTheHostAsFloatsOfThePortsOwnUnit) {
   for (int refused : {-1, param::kCount, 39, 17}) port_.setParameterFromEditor(refused, 0.5f);
   port_.setParameterFromEditor(param::kVolume, std::nanf(""));
   EXPECT_EQ(recorder_.writes.size(), 1u);
+}
+
+void recordTouch(LV2UI_Feature_Handle handle, std::uint32_t port, bool grabbed) {
+  static_cast<std::vector<std::pair<std::uint32_t, bool>>*>(handle)->push_back({port, grabbed});
+}
+
+// The editor's gestures reach a host that offers ui:touch as grabs and releases of the
+// port; rows the editor never writes get none. Without the feature, or with one whose
+// function is missing, the writes go out as before.
+TEST(Lv2UiPortTouch, GesturesBecomeTheHostsTouchWhenItOffersIt) {
+  Recorder recorder;
+  std::vector<std::pair<std::uint32_t, bool>> touches;
+  const LV2UI_Touch touch{&touches, recordTouch};
+  gw::lv2::Lv2UiPort port(recordWrite, &recorder, &touch);
+  port.beginEdit(param::kVolume);
+  port.setParameterFromEditor(param::kVolume, 0.5f);
+  port.endEdit(param::kVolume);
+  for (int refused : {-1, param::kCount, 39, 17}) {
+    port.beginEdit(refused);
+    port.endEdit(refused);
+  }
+  const std::vector<std::pair<std::uint32_t, bool>> expected = {{0u, true}, {0u, false}};
+  EXPECT_EQ(touches, expected);
+  ASSERT_EQ(recorder.writes.size(), 1u);
+
+  const LV2UI_Touch broken{&touches, nullptr};
+  for (const LV2UI_Touch* offered : {static_cast<const LV2UI_Touch*>(nullptr), &broken}) {
+    gw::lv2::Lv2UiPort plain(recordWrite, &recorder, offered);
+    plain.beginEdit(param::kVolume);
+    plain.setParameterFromEditor(param::kVolume, 0.25f);
+    plain.endEdit(param::kVolume);
+  }
+  EXPECT_EQ(touches, expected);
+  EXPECT_EQ(recorder.writes.size(), 3u);
 }
 
 vst::IntPtr VSTCALLBACK quietHost(vst::AEffect*, std::int32_t opcode, std::int32_t, vst::IntPtr,

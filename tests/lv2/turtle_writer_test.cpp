@@ -81,4 +81,31 @@ TEST(TurtleWriter, EveryPresetIsListedInTheManifestAndCarriesEveryPort) {
   EXPECT_EQ(values, 2u * gw::param::kCount);
 }
 
+// Each control port's lv2:default is the start values' entry for its index (here a value
+// of its own per port), and the UI asks for the host's touch without requiring it.
+TEST(TurtleWriter, PortDefaultsAreTheStartValuesAndTheUiMayUseTouch) {
+  gw::lv2::PresetData start;
+  start.name = "Start";
+  for (int i = 0; i < gw::param::kCount; ++i) start.values[i] = 0.25f * static_cast<float>(i);
+  std::ostringstream out;
+  gw::lv2::writePluginDescription(out, start, true);
+  std::istringstream lines(out.str());
+  int index = -1, seen = 0;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string word;
+    words >> word;
+    if (word == "lv2:index") words >> index;
+    if (word == "lv2:default" && index >= 0 && index < gw::param::kCount) {
+      float value = -1.0f;
+      words >> value;
+      EXPECT_EQ(value, start.values[index]) << index;
+      ++seen;
+    }
+  }
+  EXPECT_EQ(seen, gw::param::kCount);
+  EXPECT_NE(out.str().find("lv2:optionalFeature ui:resize , ui:touch ;"), std::string::npos);
+  EXPECT_EQ(out.str().find("requiredFeature ui:touch"), std::string::npos);
+}
+
 }  // namespace

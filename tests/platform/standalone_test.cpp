@@ -209,8 +209,8 @@ TEST(Standalone, TheModulesSawButtonWritesTheSixteenLevelsThroughTheHost) {
   std::string expected;
   for (int n = 1; n <= 16; ++n) {
     char line[64];
-    std::snprintf(line, sizeof line, "automate %d %.9g\n", n,
-                  static_cast<double>((1.0f / static_cast<float>(n) + 1.0f) / 2.0f));
+    std::snprintf(line, sizeof line, "begin-edit %d\nautomate %d %.9g\nend-edit %d\n", n, n,
+                  static_cast<double>((1.0f / static_cast<float>(n) + 1.0f) / 2.0f), n);
     expected += line;
   }
   EXPECT_EQ(slurp(out).substr(0, slurp(out).find("update-display")), expected);

@@ -137,6 +137,37 @@ TEST_F(ControlsTest, WithEveryRippleRunningAPressStillEdits) {
   EXPECT_EQ(plugin.calls.back(), "display");
 }
 
+// A press that writes at once (Alt for the default, a click on a switch) opens its
+// gesture before that write, so a host in Touch mode records it; each press is one
+// balanced gesture.
+TEST_F(ControlsTest, AltClickAndASwitchClickWriteInsideTheirPresssGesture) {
+  knob(0, 100, 100, 40);
+  knob(2, 200, 100, 40);
+  plugin.hostSets(0, 0.3f);
+  plugin.hostSets(2, 0.0f);
+  host.dispatcher().flush();
+  plugin.calls.clear();
+  press(120, 120, platform::kModAlt);
+  release(120, 120);
+  EXPECT_FLOAT_EQ(plugin.currentValue(0), 0.8f);
+  ASSERT_GE(plugin.calls.size(), 3u);
+  EXPECT_EQ(plugin.calls[0], "begin 0");
+  EXPECT_EQ(plugin.calls[1], "automate 0 0.8");
+  EXPECT_EQ(plugin.calls[plugin.calls.size() - 2], "end 0");
+  plugin.calls.clear();
+  press(220, 120);
+  release(220, 120);
+  EXPECT_EQ(plugin.currentValue(2), 1.0f);
+  EXPECT_EQ(plugin.calls.front(), "begin 2");
+  EXPECT_EQ(plugin.calls[1], "automate 2 1");
+  EXPECT_EQ(plugin.calls[plugin.calls.size() - 2], "end 2");
+  for (const std::string& c : plugin.calls) {
+    EXPECT_TRUE(c.starts_with("automate 2") || c == "begin 2" || c == "end 2" || c == "display")
+        << c;
+  }
+  EXPECT_EQ(host.activeParam().load(), -1);
+}
+
 void countPress(TW::Button&, void* context) {
   ++*static_cast<int*>(context);
 }

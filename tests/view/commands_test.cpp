@@ -1,8 +1,9 @@
-// The waveform buttons' commands: the levels they write, in which order, and that they
-// touch nothing else and open no edit gesture.
+// The waveform buttons' commands: the levels they write, in which order, each in a
+// gesture of its own, and that they touch nothing else.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,15 @@ class CommandsTest : public ::testing::Test {
     std::array<float, 16> out;
     for (int n = 1; n <= 16; ++n) out[n - 1] = port.currentValue(n);
     return out;
+  }
+  // Each written level framed by its own begin and end, and nothing else called.
+  void expectOneGesturePerWrite() const {
+    std::vector<std::string> expected;
+    for (const auto& write : port.writes) {
+      const std::string n = std::to_string(write.first);
+      expected.insert(expected.end(), {"begin " + n, "write " + n, "end " + n});
+    }
+    EXPECT_EQ(port.calls, expected);
   }
   std::vector<int> order() const {
     std::vector<int> out;
@@ -35,7 +45,7 @@ TEST_F(CommandsTest, SquareWritesTheOddHarmonicsAscendingThenZeroesTheEvenOnes) 
   for (int n = 1; n <= 16; ++n) {
     EXPECT_FLOAT_EQ(port.currentValue(n), n % 2 == 1 ? 1.0f / n : 0.0f) << n;
   }
-  EXPECT_EQ(port.edits, 0) << "no begin-edit or end-edit";
+  expectOneGesturePerWrite();
 }
 
 TEST_F(CommandsTest, TriangleAlternatesTheOddHarmonicsAndTwiceGivesTheSameLevels) {
@@ -48,7 +58,9 @@ TEST_F(CommandsTest, TriangleAlternatesTheOddHarmonicsAndTwiceGivesTheSameLevels
     EXPECT_EQ(once[2 * i + 1], 0.0f);
   }
   port.writes.clear();
+  port.calls.clear();
   writeWaveform(port, Waveform::Triangle);
+  expectOneGesturePerWrite();
   EXPECT_EQ(levels(), once);
   EXPECT_EQ(order(), (std::vector<int>{1, 3, 5, 7, 9, 11, 13, 15, 2, 4, 6, 8, 10, 12, 14, 16}));
 }
@@ -61,6 +73,7 @@ TEST_F(CommandsTest, SawThenSquareZeroesTheEvenHarmonics) {
     EXPECT_FLOAT_EQ(port.currentValue(n), 1.0f / n);
   }
   EXPECT_EQ(order(), ascending);
+  expectOneGesturePerWrite();
   writeWaveform(port, Waveform::Square);
   for (int n = 2; n <= 16; n += 2) EXPECT_EQ(port.currentValue(n), 0.0f) << n;
   for (int n = 1; n <= 16; n += 2) EXPECT_FLOAT_EQ(port.currentValue(n), 1.0f / n) << n;
@@ -70,7 +83,9 @@ TEST_F(CommandsTest, SineKeepsOnlyTheFundamentalAndNoOtherParameterMoves) {
   port.setParameterFromEditor(127, 0.3f);  // pulse width
   port.setParameterFromEditor(83, 2.0f);   // an envelope selection
   port.writes.clear();
+  port.calls.clear();
   writeWaveform(port, Waveform::Sine);
+  expectOneGesturePerWrite();
   std::vector<int> ascending;
   for (int n = 1; n <= 16; ++n) ascending.push_back(n);
   EXPECT_EQ(order(), ascending);

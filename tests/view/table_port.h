@@ -1,9 +1,10 @@
 // The editor's view of a plug-in over the real parameter table: a program of default
-// values and a log of what the editor wrote, in order.
+// values, a log of what the editor wrote, in order, and of its gestures among the writes.
 #pragma once
 
 #include <array>
 #include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,9 +34,10 @@ class TablePort : public ParameterPort {
     values_[index] = value;
     pending_.append(index, value);
     writes.emplace_back(index, value);
+    calls.push_back("write " + std::to_string(index));
   }
-  void beginEdit(int) override { ++edits; }
-  void endEdit(int) override { ++edits; }
+  void beginEdit(int index) override { calls.push_back("begin " + std::to_string(index)); }
+  void endEdit(int index) override { calls.push_back("end " + std::to_string(index)); }
   void updateDisplay() override {}
   void parameterDisplay(int index, char* text) override {
     std::snprintf(text, 64, "%g", values_[index]);
@@ -44,7 +46,8 @@ class TablePort : public ParameterPort {
   ActivityRecord activity() const override { return {}; }
 
   std::vector<std::pair<int, float>> writes;
-  int edits = 0;
+  // "begin N", "write N", "end N" in the order the editor called them.
+  std::vector<std::string> calls;
 
  private:
   PendingChanges& pending_;
