@@ -1,12 +1,17 @@
-// The voice loop shared by the SSE2 and the AVX builds: a group of voices side by side,
-// one voice per lane of V (Float4, or Float8 inside the AVX build). The serial chains of
-// a voice (envelopes, LFOs, phase, filter) are short and wait on their own results; with
-// one voice per lane a group runs four or eight of them in the time of one.
+// The voice loop shared by the SSE2 and the AVX builds (V is Float4, or Float8 inside the
+// AVX build). Its work falls into three kinds:
+// - the serial chains of a voice (envelopes, LFOs, phase, filter), which wait on their
+//   own results: a group of voices runs them side by side, one voice per lane;
+// - the oscillator, sixteen sines per voice and sample: it works on "items", one voice at
+//   one sample, packed densely whatever the group's voice count (voice_render.cpp and
+//   pair_voice_loop.inc hold its two encodings);
+// - the per-sample values between them (pulse width, warped phase, harmonic gains).
+// A voice alone, where a group would be mostly empty, has its own layout (voice_solo.h).
 //
-// Per lane the operations and their order are those of a voice rendered alone, and the
-// voices add into the output in index order, so the samples do not depend on the lane
-// width. Everything here is inlined into each build's group function, so that the AVX
-// build can inline its eight-lane operations.
+// Per voice the operations and their order are those of a voice rendered alone, and the
+// voices add into the output in index order, so the samples depend neither on the lane
+// width nor on how voices fall into groups. Everything here is inlined into each build's
+// entry, so that the AVX build can inline its eight-lane operations.
 #pragma once
 
 #include <algorithm>
@@ -27,24 +32,99 @@ namespace gw {
 template <class V>
 constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(float));
 
-// One run's per-sample values of a group. The modulation step fills all but x, the
-// oscillator x; the filter turns x into the voices' output in place. Values of sample i
-// and lane v are at [i × lanes + v], except the gains, which the oscillator reads per voice.
+inline void transpose(Float4 (&m)[4]) {
+  transpose(m[0], m[1], m[2], m[3]);
+}
+
+// Where item n's four source gains start in a run's gain buffer. The oscillator takes a
+// block of kL items at a time; with eight lanes it pairs item k with item k + 4 of its
+// block, so their gains lie side by side.
+template <int kL>
+constexpr std::uint32_t itemGainIndex(std::uint32_t n) {
+  if constexpr (kL == 4)
+    return 4 * n;
+  else
+    return 32 * (n >> 3) + 8 * (n & 3) + 4 * ((n >> 2) & 1);
+}
+
+// The oscillator's items of a run: warped phases and source gains in, unfiltered sums out.
+// The slack past the last item takes whole-vector stores and loads at any item.
+template <class V, std::uint32_t kMostItems>
+struct ItemBuffers {
+  static constexpr int kL = kLanes<V>;
+  alignas(32) float warped[kMostItems + kL];
+  alignas(32) float gains[4 * (kMostItems + kL)];
+  alignas(32) float x[kMostItems + 2 * kL];
+
+  GW_LANES_INLINE void clear() {
+    std::fill(std::begin(warped), std::end(warped), 0.0f);
+    std::fill(std::begin(gains), std::end(gains), 0.0f);
+  }
+
+  // Zero inputs for the items from n up to the end of their block, so that the oscillator
+  // never reads values left over from before.
+  GW_LANES_INLINE void padItems(std::uint32_t n) {
+    for (; n % kL != 0; ++n) {
+      warped[n] = 0.0f;
+      Float4().store(gains + itemGainIndex<kL>(n));
+    }
+  }
+};
+
+// oscillator.run<G>(warped, gains, x, blocks) fills x for blocks × kL items, summing G
+// groups of four harmonics; the block's group count picks G once per call.
+template <class Oscillator>
+GW_LANES_INLINE void oscillate(const Oscillator& oscillator, int groups, const float* warped,
+                               const float* gains, float* x, std::uint32_t blocks) {
+  switch (groups) {
+    case 0:
+      return oscillator.template run<0>(warped, gains, x, blocks);
+    case 1:
+      return oscillator.template run<1>(warped, gains, x, blocks);
+    case 2:
+      return oscillator.template run<2>(warped, gains, x, blocks);
+    case 3:
+      return oscillator.template run<3>(warped, gains, x, blocks);
+    default:
+      return oscillator.template run<4>(warped, gains, x, blocks);
+  }
+}
+
+// The segments a voice's envelopes are in for its next stretch of at most length samples;
+// shortens length to where the first of them ends. Call beginStretch next.
+GW_LANES_INLINE void currentSegments(Voice& v, Segment* (&segs)[Voice::kEnvelopes],
+                                     std::uint32_t& length) {
+  for (int k = 0; k < Voice::kEnvelopes; ++k) {
+    segs[k] = &v.envelope(k).current();
+    length = std::min(length, segs[k]->remaining);
+  }
+}
+
+// Counts the stretch off the voice's segments; an envelope whose segment ends with it
+// moves on to its next stage. The segments keep running until endStretch.
+GW_LANES_INLINE void beginStretch(Voice& v, Segment* const (&segs)[Voice::kEnvelopes],
+                                  std::uint32_t length) {
+  for (int k = 0; k < Voice::kEnvelopes; ++k) {
+    Segment& seg = *segs[k];
+    if (seg.remaining == Segment::kUnlimited) continue;
+    seg.remaining -= length;
+    Envelope& env = v.envelope(k);
+    if (seg.remaining == 0) env.stage = std::max(env.stage - 1, 0);
+  }
+}
+
+// One run's per-sample values of a group of voices, value of sample i and lane v at
+// [i × lanes + v]; the oscillator's items are sample i's voices in order.
 template <class V>
-struct LaneRuns {
+struct LaneRuns : ItemBuffers<V, 256> {
   static constexpr int kL = kLanes<V>;
   // Samples per run: about 8 KB of buffers whatever the width.
   static constexpr std::uint32_t kLength = 256 / kL;
-  static constexpr std::ptrdiff_t kGainStride = kLength * 4;
 
-  alignas(32) float warped[kLength * kL];
+  alignas(32) float levels[5][kLength * kL];  // Env 1..3, pulse width and filter envelopes
   alignas(32) float coef[kLength * kL];
   alignas(32) float amp[kLength * kL];
-  alignas(32) float x[kLength * kL];
-  alignas(32) float envGains[kL * kGainStride];  // voice v's four gains of sample i at
-                                                 // [v × kGainStride + 4i]
-
-  float* gainsOf(int voice, std::uint32_t i) { return envGains + voice * kGainStride + 4 * i; }
+  alignas(32) float y[kLength * kL];  // the filtered, enveloped output
 };
 
 // The running state of a group and its per-block constants, one voice per lane. Lanes
@@ -143,38 +223,102 @@ GW_LANES_INLINE void storeLanes(const LaneState<V>& s, Voice* voices, int count)
   scatterLanes(s.filter.high, voices, count, [](Voice& v, float x) { v.filterHigh = x; });
 }
 
-// Envelopes, pulse width and warped phase, LFO gains, filter coefficient and amplitude of
-// n samples into r; then phase and LFOs step. Same per-sample order as one voice alone.
+// The four source gains of the group's voices at one sample (one vector per source, one
+// voice per lane) as the items first, first + 1, ... of the gain buffer.
+GW_LANES_INLINE void storeItemGains(Float4 none, Float4 env1, Float4 env2, Float4 env3,
+                                    float* gains, std::uint32_t first, int count) {
+  Float4 rows[4] = {none, env1, env2, env3};
+  transpose(rows);  // now rows[v] holds voice v's four gains
+  for (int v = 0; v < count; ++v) rows[v].store(gains + itemGainIndex<4>(first + v));
+}
+
+// The envelopes of n samples: the amplitude into r.amp, the others into r.levels. A loop
+// of its own, so that the envelopes' and the LFOs' running values each fit the registers.
 template <class V>
-GW_LANES_INLINE void modulateRun(LaneState<V>& state, const LaneBlock<V>& b, LaneRuns<V>& r,
+GW_LANES_INLINE void envelopeRun(LaneState<V>& s, LaneRuns<V>& r, std::uint32_t n) {
+  constexpr int kL = kLanes<V>;
+  constexpr int kE = Voice::kEnvelopes;
+  V level[kE], inc[kE];
+  for (int k = 0; k < kE; ++k) {
+    level[k] = s.level[k];
+    inc[k] = s.inc[k];
+  }
+  for (std::uint32_t i = 0; i < n; ++i) {
+    for (int k = 0; k < kE; ++k) {
+      level[k] += inc[k];
+      inc[k] += s.curve[k];
+    }
+    level[0].store(r.amp + i * kL);
+    for (int k = 1; k < kE; ++k) level[k].store(r.levels[k - 1] + i * kL);
+  }
+  for (int k = 0; k < kE; ++k) {
+    s.level[k] = level[k];
+    s.inc[k] = inc[k];
+  }
+}
+
+// The modulation of n samples after envelopeRun, in a voice's order: pulse width and
+// warped phase, LFO gains, filter coefficient; then phase and LFOs step.
+template <class V>
+GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRuns<V>& r, int count,
                                  std::uint32_t n) {
   constexpr int kL = kLanes<V>;
-  LaneState<V> s = state;
   const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
+  V phase = s.phase, pwSin = s.pwSin, pwCos = s.pwCos;
+  V lfoSin[4], lfoCos[4];
+  for (int j = 0; j < 4; ++j) {
+    lfoSin[j] = s.lfoSin[j];
+    lfoCos[j] = s.lfoCos[j];
+  }
   for (std::uint32_t i = 0; i < n; ++i) {
-    for (int k = 0; k < Voice::kEnvelopes; ++k) {
-      s.level[k] += s.inc[k];
-      s.inc[k] += s.curve[k];
-    }
-    const V pw = s.level[4] * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + s.pwBase;
-    phaseWarp(s.phase, pw).store(r.warped + i * kL);
+    const std::uint32_t first = i * count;
+    const V pw = V::load(r.levels[3] + i * kL) * b.pwEnvAmount + pwSin * b.pwLfoAmount + s.pwBase;
+    // Lanes past count spill into the next sample's items, which overwrite them.
+    phaseWarp(phase, pw).storeUnaligned(r.warped + first);
     // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
-    const V none = s.lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
-    const V env1 = (s.lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * s.level[1];
-    const V env2 = (s.lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * s.level[2];
-    const V env3 = (s.lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * s.level[3];
-    storeColumns(none, env1, env2, env3, r.gainsOf(0, i), LaneRuns<V>::kGainStride);
+    const V none = lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
+    const V env1 = (lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * V::load(r.levels[0] + i * kL);
+    const V env2 = (lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * V::load(r.levels[1] + i * kL);
+    const V env3 = (lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * V::load(r.levels[2] + i * kL);
+    storeItemGains(none, env1, env2, env3, r.gains, first, count);
     // A long segment can leave the envelope a hair outside 0..1; past its end points the
     // coefficient would leave the range the block's damping keeps stable.
-    const V sweep = min(max(s.level[5], zero), one);
+    const V sweep = min(max(V::load(r.levels[4] + i * kL), zero), one);
     (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
-    s.level[0].store(r.amp + i * kL);
-    s.phase = s.phase + s.step;
-    s.phase = s.phase - trunc(s.phase);
-    for (int j = 0; j < 4; ++j) stepOscillator(s.lfoSin[j], s.lfoCos[j], s.lfoCoef[j]);
-    stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
+    phase = phase + s.step;
+    phase = phase - trunc(phase);
+    for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
+    stepOscillator(pwSin, pwCos, b.pwLfoCoef);
   }
-  state = s;
+  s.phase = phase;
+  s.pwSin = pwSin;
+  s.pwCos = pwCos;
+  for (int j = 0; j < 4; ++j) {
+    s.lfoSin[j] = lfoSin[j];
+    s.lfoCos[j] = lfoCos[j];
+  }
+}
+
+// Adds the group's output of n samples (sample i's voices at y[i × lanes]) into out, each
+// sample's voices in index order; kL samples at a time, turned so that a vector holds
+// one voice's samples.
+template <class V>
+GW_LANES_INLINE void addVoices(const float* y, int count, float* out, std::uint32_t n) {
+  constexpr int kL = kLanes<V>;
+  std::uint32_t i = 0;
+  for (; i + kL <= n; i += kL) {
+    V m[kL];
+    for (int j = 0; j < kL; ++j) m[j] = V::load(y + (i + j) * kL);
+    transpose(m);
+    V sum = V::loadUnaligned(out + i);
+    for (int v = 0; v < count; ++v) sum = sum + m[v];
+    sum.storeUnaligned(out + i);
+  }
+  for (; i < n; ++i) {
+    float sum = out[i];
+    for (int v = 0; v < count; ++v) sum += y[i * kL + v];
+    out[i] = sum;
+  }
 }
 
 // The filter and the amplitude envelope over the run's oscillator sums, then each voice's
@@ -186,36 +330,14 @@ GW_LANES_INLINE void filterRun(LaneState<V>& state, const LaneBlock<V>& b, LaneR
   SvfState<V> f = state.filter;
   const V damping = state.damping;
   for (std::uint32_t i = 0; i < n; ++i) {
+    // Lanes past count read the next sample's items: finite values that are never heard.
+    const V x = V::loadUnaligned(r.x + i * count);
     const V y =
-        filterSample(f, V::load(r.x + i * kL), V::load(r.coef + i * kL), damping, b.weights) *
-        V::load(r.amp + i * kL);
-    y.store(r.x + i * kL);
+        filterSample(f, x, V::load(r.coef + i * kL), damping, b.weights) * V::load(r.amp + i * kL);
+    y.store(r.y + i * kL);
   }
   state.filter = f;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    float sum = out[i];
-    for (int v = 0; v < count; ++v) sum += r.x[i * kL + v];
-    out[i] = sum;
-  }
-}
-
-// oscillator.run<G>(runs, count, n) fills runs.x of the group's count voices for n
-// samples, summing G groups of four harmonics; the block's group count picks G once per run.
-template <class Oscillator, class Runs>
-GW_LANES_INLINE void oscillate(const Oscillator& oscillator, int groups, Runs& runs, int count,
-                               std::uint32_t n) {
-  switch (groups) {
-    case 0:
-      return oscillator.template run<0>(runs, count, n);
-    case 1:
-      return oscillator.template run<1>(runs, count, n);
-    case 2:
-      return oscillator.template run<2>(runs, count, n);
-    case 3:
-      return oscillator.template run<3>(runs, count, n);
-    default:
-      return oscillator.template run<4>(runs, count, n);
-  }
+  addVoices<V>(r.y, count, out, n);
 }
 
 // Renders frames samples of up to kLanes<V> voices into out.
@@ -227,31 +349,20 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
   const LaneBlock<V> b(block);
   LaneState<V> s = loadLanes<V>(voices, count, block);
   LaneRuns<V> runs;
-  // Lanes past count are filtered but never heard; zeros keep them quiet and defined.
-  if (count < kL) std::fill(std::begin(runs.x), std::end(runs.x), 0.0f);
   for (std::uint32_t done = 0; done < frames;) {
     // Sub-blocks end where any voice's segment ends, so the sample loop needs no stage
     // test; a voice's own segments still change at exactly their sample.
     std::uint32_t length = frames - done;
-    Segment* segs[kE][kL];
-    for (int v = 0; v < count; ++v) {
-      for (int k = 0; k < kE; ++k) {
-        segs[k][v] = &voices[v].envelope(k).current();
-        length = std::min(length, segs[k][v]->remaining);
-      }
-    }
+    Segment* segs[kL][kE];
+    for (int v = 0; v < count; ++v) currentSegments(voices[v], segs[v], length);
     alignas(32) float inc[kE][kL] = {};
     alignas(32) float curve[kE][kL] = {};
     for (int v = 0; v < count; ++v) {
       for (int k = 0; k < kE; ++k) {
-        Segment& seg = *segs[k][v];
-        inc[k][v] = seg.increment;
-        curve[k][v] = seg.curve;
-        if (seg.remaining == Segment::kUnlimited) continue;
-        seg.remaining -= length;
-        Envelope& env = voices[v].envelope(k);
-        if (seg.remaining == 0) env.stage = std::max(env.stage - 1, 0);
+        inc[k][v] = segs[v][k]->increment;
+        curve[k][v] = segs[v][k]->curve;
       }
+      beginStretch(voices[v], segs[v], length);
     }
     for (int k = 0; k < kE; ++k) {
       s.inc[k] = V::load(inc[k]);
@@ -259,15 +370,21 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
     }
     for (std::uint32_t at = 0; at < length;) {
       const std::uint32_t n = std::min(LaneRuns<V>::kLength, length - at);
-      modulateRun(s, b, runs, n);
-      oscillate(oscillator, block.groups, runs, count, n);
+      const std::uint32_t items = n * count;
+      const std::uint32_t blocks = (items + kL - 1) / kL;
+      envelopeRun(s, runs, n);
+      modulateRun(s, b, runs, count, n);
+      runs.padItems(items);
+      oscillate(oscillator, block.groups, runs.warped, runs.gains, runs.x, blocks);
+      // The filter's whole-vector loads reach up to a block past the last item.
+      V().store(runs.x + blocks * kL);
       filterRun(s, b, runs, count, out + done + at, n);
       at += n;
     }
     // The segment that ran keeps its running increment.
     for (int k = 0; k < kE; ++k) s.inc[k].store(inc[k]);
     for (int v = 0; v < count; ++v)
-      for (int k = 0; k < kE; ++k) segs[k][v]->increment = inc[k][v];
+      for (int k = 0; k < kE; ++k) segs[v][k]->increment = inc[k][v];
     done += length;
   }
   storeLanes(s, voices, count);

@@ -1,0 +1,36 @@
+// One chunk of the modulation effect's delay line: the taps of up to kChunk frames read,
+// and the input plus feedback written, frame by frame. Two encodings, the same values:
+// the plain one for any processor and setting, and an AVX one for two frames at a time,
+// which needs every read to lie at least three frames behind its write (so that a frame
+// never reads what the frame just before it writes).
+#pragma once
+
+#include <cstdint>
+
+#include "engine/float4.h"
+#include "engine/modulation_effect.h"
+
+namespace gw {
+
+struct ModulationChunk {
+  const float* in;     // the chunk's input
+  float* taps;         // out: four tap values a frame
+  Float4* line;        // the effect's line; frame length is free for the AVX encoding
+  std::int32_t write;  // in and out: the line frame the next input goes to
+  int frames;          // 1..kChunk
+  Float4 sin, cos;     // the LFO at the first frame, one tap per lane
+};
+
+// Returns the chunk's last frame (0-based) whose written line frame is not all zeros, or
+// -1 when every written frame is zero.
+int runModulationChunk(const ModulationSetup& s, ModulationChunk& c);
+
+// Whether the AVX encoding may run a setting: the shortest delay, centre minus depth, of
+// three frames or more (with room for rounding).
+inline bool wideChunksAllowed(const ModulationSetup& s) {
+  return s.center - s.depth >= 4.0f;
+}
+__attribute__((target("avx"))) int runModulationChunkAvx(const ModulationSetup& s,
+                                                         ModulationChunk& c);
+
+}  // namespace gw
