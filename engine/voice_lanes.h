@@ -41,10 +41,11 @@ inline void transpose(Float4 (&m)[4]) {
 // block, so their gains lie side by side.
 template <int kL>
 constexpr std::uint32_t itemGainIndex(std::uint32_t n) {
+  constexpr std::uint32_t kInBlock[8] = {0, 8, 16, 24, 4, 12, 20, 28};
   if constexpr (kL == 4)
     return 4 * n;
   else
-    return 32 * (n >> 3) + 8 * (n & 3) + 4 * ((n >> 2) & 1);
+    return 32 * (n >> 3) + kInBlock[n & 7];
 }
 
 // The oscillator's items of a run: warped phases and source gains in, unfiltered sums out.
@@ -55,11 +56,6 @@ struct ItemBuffers {
   alignas(32) float warped[kMostItems + kL];
   alignas(32) float gains[4 * (kMostItems + kL)];
   alignas(32) float x[kMostItems + 2 * kL];
-
-  GW_LANES_INLINE void clear() {
-    std::fill(std::begin(warped), std::end(warped), 0.0f);
-    std::fill(std::begin(gains), std::end(gains), 0.0f);
-  }
 
   // Zero inputs for the items from n up to the end of their block, so that the oscillator
   // never reads values left over from before.
@@ -227,9 +223,17 @@ GW_LANES_INLINE void storeLanes(const LaneState<V>& s, Voice* voices, int count)
 // voice per lane) as the items first, first + 1, ... of the gain buffer.
 GW_LANES_INLINE void storeItemGains(Float4 none, Float4 env1, Float4 env2, Float4 env3,
                                     float* gains, std::uint32_t first, int count) {
-  Float4 rows[4] = {none, env1, env2, env3};
-  transpose(rows);  // now rows[v] holds voice v's four gains
-  for (int v = 0; v < count; ++v) rows[v].store(gains + itemGainIndex<4>(first + v));
+  transpose(none, env1, env2, env3);  // now voice v's four gains are in the v-th of them
+  float* g = gains + itemGainIndex<4>(first);
+  if (count == 4) {
+    none.store(g);
+    env1.store(g + 4);
+    env2.store(g + 8);
+    env3.store(g + 12);
+    return;
+  }
+  const Float4 rows[4] = {none, env1, env2, env3};
+  for (int v = 0; v < count; ++v) rows[v].store(g + 4 * v);
 }
 
 // The envelopes of n samples: the amplitude into r.amp, the others into r.levels. A loop
@@ -321,42 +325,75 @@ GW_LANES_INLINE void addVoices(const float* y, int count, float* out, std::uint3
   }
 }
 
-// The filter and the amplitude envelope over the run's oscillator sums, then each voice's
-// samples added into out in voice order.
+// The filter and the amplitude envelope over a run's oscillator sums (sample i's voices
+// from x[i × count]), then each voice's samples added into out in voice order. coef,
+// amp and the output y hold sample i's voices at [i × lanes].
 template <class V>
-GW_LANES_INLINE void filterRun(LaneState<V>& state, const LaneBlock<V>& b, LaneRuns<V>& r,
-                               int count, float* out, std::uint32_t n) {
+GW_LANES_INLINE void filterItems(SvfState<V>& state, V damping, const TypeWeights<V>& weights,
+                                 const float* x, const float* coef, const float* amp, float* y,
+                                 int count, float* out, std::uint32_t n) {
   constexpr int kL = kLanes<V>;
-  SvfState<V> f = state.filter;
-  const V damping = state.damping;
+  SvfState<V> f = state;
   for (std::uint32_t i = 0; i < n; ++i) {
     // Lanes past count read the next sample's items: finite values that are never heard.
-    const V x = V::loadUnaligned(r.x + i * count);
-    const V y =
-        filterSample(f, x, V::load(r.coef + i * kL), damping, b.weights) * V::load(r.amp + i * kL);
-    y.store(r.y + i * kL);
+    const V in = V::loadUnaligned(x + i * count);
+    const V filtered = filterSample(f, in, V::load(coef + i * kL), damping, weights);
+    (filtered * V::load(amp + i * kL)).store(y + i * kL);
   }
-  state.filter = f;
-  addVoices<V>(r.y, count, out, n);
+  state = f;
+  addVoices<V>(y, count, out, n);
 }
 
-// Renders frames samples of up to kLanes<V> voices into out.
-template <class V, class Oscillator>
+// A group of voices one to a lane: the layout of a full or nearly full group.
+template <class V>
+struct WideLanes {
+  static constexpr int kL = kLanes<V>;
+  using Runs = LaneRuns<V>;
+  static constexpr std::uint32_t kRunLength = Runs::kLength;
+
+  const LaneBlock<V> b;
+  LaneState<V> s;
+
+  GW_LANES_INLINE WideLanes(Voice* voices, int count, const VoiceBlock& block)
+      : b(block), s(loadLanes<V>(voices, count, block)) {}
+  GW_LANES_INLINE void store(Voice* voices, int count) const { storeLanes(s, voices, count); }
+  // inc[k][v], curve[k][v]: envelope k of voice v.
+  GW_LANES_INLINE void setStretch(const float (&inc)[Voice::kEnvelopes][8],
+                                  const float (&curve)[Voice::kEnvelopes][8]) {
+    for (int k = 0; k < Voice::kEnvelopes; ++k) {
+      s.inc[k] = V::load(inc[k]);
+      s.curve[k] = V::load(curve[k]);
+    }
+  }
+  GW_LANES_INLINE void increments(float (&inc)[Voice::kEnvelopes][8]) const {
+    for (int k = 0; k < Voice::kEnvelopes; ++k) s.inc[k].store(inc[k]);
+  }
+  GW_LANES_INLINE void modulate(Runs& r, int count, std::uint32_t n) {
+    envelopeRun(s, r, n);
+    modulateRun(s, b, r, count, n);
+  }
+  GW_LANES_INLINE void filter(Runs& r, int count, float* out, std::uint32_t n) {
+    filterItems(s.filter, s.damping, b.weights, r.x, r.coef, r.amp, r.y, count, out, n);
+  }
+};
+
+// Renders frames samples of a group of voices into out; Lanes is the group's layout
+// (WideLanes above, or a narrower one of a build), its oscillator takes kItemLanes items a
+// block.
+template <class Lanes, int kItemLanes, class Oscillator>
 GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& block, float* out,
                                  std::uint32_t frames, const Oscillator& oscillator) {
-  constexpr int kL = kLanes<V>;
   constexpr int kE = Voice::kEnvelopes;
-  const LaneBlock<V> b(block);
-  LaneState<V> s = loadLanes<V>(voices, count, block);
-  LaneRuns<V> runs;
+  Lanes lanes(voices, count, block);
+  typename Lanes::Runs runs;
   for (std::uint32_t done = 0; done < frames;) {
     // Sub-blocks end where any voice's segment ends, so the sample loop needs no stage
     // test; a voice's own segments still change at exactly their sample.
     std::uint32_t length = frames - done;
-    Segment* segs[kL][kE];
+    Segment* segs[8][kE];
     for (int v = 0; v < count; ++v) currentSegments(voices[v], segs[v], length);
-    alignas(32) float inc[kE][kL] = {};
-    alignas(32) float curve[kE][kL] = {};
+    alignas(32) float inc[kE][8] = {};
+    alignas(32) float curve[kE][8] = {};
     for (int v = 0; v < count; ++v) {
       for (int k = 0; k < kE; ++k) {
         inc[k][v] = segs[v][k]->increment;
@@ -364,30 +401,26 @@ GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& blo
       }
       beginStretch(voices[v], segs[v], length);
     }
-    for (int k = 0; k < kE; ++k) {
-      s.inc[k] = V::load(inc[k]);
-      s.curve[k] = V::load(curve[k]);
-    }
+    lanes.setStretch(inc, curve);
     for (std::uint32_t at = 0; at < length;) {
-      const std::uint32_t n = std::min(LaneRuns<V>::kLength, length - at);
+      const std::uint32_t n = std::min(Lanes::kRunLength, length - at);
       const std::uint32_t items = n * count;
-      const std::uint32_t blocks = (items + kL - 1) / kL;
-      envelopeRun(s, runs, n);
-      modulateRun(s, b, runs, count, n);
+      const std::uint32_t blocks = (items + kItemLanes - 1) / kItemLanes;
+      lanes.modulate(runs, count, n);
       runs.padItems(items);
       oscillate(oscillator, block.groups, runs.warped, runs.gains, runs.x, blocks);
       // The filter's whole-vector loads reach up to a block past the last item.
-      V().store(runs.x + blocks * kL);
-      filterRun(s, b, runs, count, out + done + at, n);
+      std::fill(runs.x + blocks * kItemLanes, runs.x + (blocks + 1) * kItemLanes, 0.0f);
+      lanes.filter(runs, count, out + done + at, n);
       at += n;
     }
     // The segment that ran keeps its running increment.
-    for (int k = 0; k < kE; ++k) s.inc[k].store(inc[k]);
+    lanes.increments(inc);
     for (int v = 0; v < count; ++v)
       for (int k = 0; k < kE; ++k) segs[v][k]->increment = inc[k][v];
     done += length;
   }
-  storeLanes(s, voices, count);
+  lanes.store(voices, count);
 }
 
 // The eight-lane builds' voices, eight to a group, each in its own file so that only it is

@@ -56,13 +56,20 @@ struct Sse2Oscillator {
 
   template <int kGroups>
   void run(const float* warped, const float* gains, float* x, std::uint32_t blocks) const {
+    // Local copies: the stores to x could otherwise alias the block's values and force
+    // them to be read again for every block.
+    Float4 levels[4][4], harmonics[4];
+    for (int g = 0; g < 4; ++g) {
+      harmonics[g] = numbers[g];
+      for (int j = 0; j < 4; ++j) levels[g][j] = b.gains[g][j];
+    }
     for (std::uint32_t q = 0; q < blocks; ++q, warped += 4, gains += 16, x += 4) {
       if constexpr (kGroups == 0) {
         Float4().store(x);
       } else {
         Float4 s[4];
         for (int k = 0; k < 4; ++k)
-          s[k] = harmonicLanes<kGroups>(Float4::splat(warped[k]), numbers, b.gains,
+          s[k] = harmonicLanes<kGroups>(Float4::splat(warped[k]), harmonics, levels,
                                         Float4::load(gains + 4 * k));
         // Lane l of every item in s[l]: each item's sumLanes, four at a time.
         transpose(s);
@@ -77,7 +84,8 @@ void renderVoicesSse2(Voice* voices, int count, const VoiceBlock& b, float* out,
                       std::uint32_t frames) {
   const Sse2Oscillator oscillator(b);
   // A voice alone in a group of four runs faster in its own layout; two share a group.
-  renderVoiceGroups<Float4, Float4x2, 1>(voices, count, b, out, frames, oscillator);
+  renderVoiceGroups<Float4, Float4x2, 1, WideLanes<Float4>, 0>(voices, count, b, out, frames,
+                                                               oscillator);
 }
 
 std::atomic<InstructionSet> gInstructions{usableInstructions(processorFeatures())};

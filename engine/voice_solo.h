@@ -164,10 +164,11 @@ GW_SOLO_INLINE void modulateSolo(SoloState<C>& s, const SoloBlock<C>& b, SoloChu
   s.cos = s.cos - s.coef * s.sin;
 }
 
+// The warped phases of the chunk's first n items, whole vectors at a time.
 template <class V>
-GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r) {
+GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r, std::uint32_t n) {
   constexpr int kL = kLanes<V>;
-  for (std::uint32_t q = 0; q < SoloChunk<V>::kLength; q += kL)
+  for (std::uint32_t q = 0; q < n; q += kL)
     phaseWarp(V::load(r.phase + q), V::load(r.pw + q)).store(r.warped + q);
 }
 
@@ -208,58 +209,70 @@ struct SoloStretches {
   }
 };
 
-// Renders frames samples of one voice into out.
+// Renders frames samples of one voice into out, chunk by chunk in three stages: chunk k's
+// filter runs interleaved with chunk k + 2's modulation, and chunk k + 1's oscillator
+// half-way through, so that the filter's chain has independent work beside it.
 template <class V, class C, class Oscillator>
 GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out,
                                std::uint32_t frames, const Oscillator& oscillator) {
   constexpr std::uint32_t kN = SoloChunk<V>::kLength;
-  constexpr std::uint32_t kBlocks = kN / kLanes<V>;
+  constexpr std::uint32_t kL = kLanes<V>;
   SoloState<C> s;
   SoloBlock<C> b(block);
   loadSolo(voice, block, s, b);
   SoloStretches<C> stretches(voice, s, frames);
-  SoloChunk<V> chunks[2];
-  // The last chunk's unused items read these.
-  for (SoloChunk<V>& c : chunks) {
-    c.clear();
-    std::fill(std::begin(c.pw), std::end(c.pw), 0.0f);
-    std::fill(std::begin(c.phase), std::end(c.phase), 0.0f);
-  }
+  SoloChunk<V> chunks[3];
   const std::uint32_t last = (frames - 1) / kN;
-  auto lengthOf = [&](std::uint32_t k) { return k < last ? kN : frames - last * kN; };
-  for (std::uint32_t j = 0; j < lengthOf(0); ++j) stretches.modulate(s, b, chunks[0], j);
-  warpSolo(chunks[0]);
+  auto lengthOf = [&](std::uint32_t k) {
+    return k < last ? kN : k == last ? frames - last * kN : 0;
+  };
+  // A short chunk (a short piece of a block) computes only its own blocks of items.
+  auto oscillateChunk = [&](SoloChunk<V>& r, std::uint32_t n) {
+    r.padItems(n);
+    oscillate(oscillator, block.groups, r.warped, r.gains, r.x, (n + kL - 1) / kL);
+  };
+  for (std::uint32_t k = 0; k < 2; ++k) {
+    for (std::uint32_t j = 0; j < lengthOf(k); ++j) stretches.modulate(s, b, chunks[k], j);
+    warpSolo(chunks[k], lengthOf(k));
+  }
+  oscillateChunk(chunks[0], lengthOf(0));
   for (std::uint32_t k = 0; k <= last; ++k) {
-    SoloChunk<V>& now = chunks[k & 1];
-    SoloChunk<V>& next = chunks[(k + 1) & 1];
-    oscillate(oscillator, block.groups, now.warped, now.gains, now.x, kBlocks);
+    SoloChunk<V>& now = chunks[k % 3];
+    SoloChunk<V>& middle = chunks[(k + 1) % 3];
+    SoloChunk<V>& next = chunks[(k + 2) % 3];
+    const std::uint32_t n = lengthOf(k), m = lengthOf(k + 2);
     float* o = out + k * kN;
-    const std::uint32_t n = lengthOf(k);
-    const std::uint32_t m = k < last ? lengthOf(k + 1) : 0;
     if (n == kN && m == kN && stretches.left >= kN) {
-      // No segment ends in the next chunk: its state stays in registers throughout,
+      // No segment ends in chunk k + 2: its state stays in registers, and the loops are
       // unrolled so that every item's place in the chunk is a constant.
       stretches.left -= kN;
       SoloState<C> t = s;
+      // The oscillator's blocks spread through the filter's samples.
+      constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
+      middle.padItems(kN);
 #pragma GCC unroll 16
       for (std::uint32_t j = 0; j < kN; ++j) {
         modulateSolo(t, b, next, j);
         o[j] += filterSolo(t, b, now, j);
+        if (j % kEvery == kEvery / 2)
+          oscillate(oscillator, block.groups, middle.warped + j / kEvery * kL,
+                    middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
       }
       s = t;
     } else {
       for (std::uint32_t j = 0; j < m; ++j) stretches.modulate(s, b, next, j);
+      if (k < last) oscillateChunk(middle, lengthOf(k + 1));
       for (std::uint32_t j = 0; j < n; ++j) o[j] += filterSolo(s, b, now, j);
     }
-    if (m > 0) warpSolo(next);
+    if (m > 0) warpSolo(next, m);
   }
   endSoloStretch(s, stretches.segs);
   storeSolo(s, voice);
 }
 
-// Voices in index order, kLanes<V> to a group; a group of at most kSoloMost voices
-// renders them one by one instead.
-template <class V, class C, int kSoloMost, class Oscillator>
+// Voices in index order, kLanes<V> to a group. A group of at most kSoloMost voices
+// renders them one by one instead, one of at most kNarrowMost in the build's Narrow layout.
+template <class V, class C, int kSoloMost, class Narrow, int kNarrowMost, class Oscillator>
 GW_SOLO_INLINE void renderVoiceGroups(Voice* voices, int count, const VoiceBlock& block, float* out,
                                       std::uint32_t frames, const Oscillator& oscillator) {
   constexpr int kL = kLanes<V>;
@@ -268,8 +281,10 @@ GW_SOLO_INLINE void renderVoiceGroups(Voice* voices, int count, const VoiceBlock
     if (n <= kSoloMost) {
       for (int v = first; v < first + n; ++v)
         renderSolo<V, C>(voices[v], block, out, frames, oscillator);
+    } else if (n <= kNarrowMost) {
+      renderGroup<Narrow, kL>(voices + first, n, block, out, frames, oscillator);
     } else {
-      renderGroup<V>(voices + first, n, block, out, frames, oscillator);
+      renderGroup<WideLanes<V>, kL>(voices + first, n, block, out, frames, oscillator);
     }
   }
 }
