@@ -261,48 +261,6 @@ GW_LANES_INLINE void envelopeRun(LaneState<V>& s, LaneRuns<V>& r, std::uint32_t 
   }
 }
 
-// The modulation of n samples after envelopeRun, in a voice's order: pulse width and
-// warped phase, LFO gains, filter coefficient; then phase and LFOs step.
-template <class V>
-GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRuns<V>& r, int count,
-                                 std::uint32_t n) {
-  constexpr int kL = kLanes<V>;
-  const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
-  V phase = s.phase, pwSin = s.pwSin, pwCos = s.pwCos;
-  V lfoSin[4], lfoCos[4];
-  for (int j = 0; j < 4; ++j) {
-    lfoSin[j] = s.lfoSin[j];
-    lfoCos[j] = s.lfoCos[j];
-  }
-  for (std::uint32_t i = 0; i < n; ++i) {
-    const std::uint32_t first = i * count;
-    const V pw = V::load(r.levels[3] + i * kL) * b.pwEnvAmount + pwSin * b.pwLfoAmount + s.pwBase;
-    // Lanes past count spill into the next sample's items, which overwrite them.
-    phaseWarp(phase, pw).storeUnaligned(r.warped + first);
-    // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
-    const V none = lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
-    const V env1 = (lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * V::load(r.levels[0] + i * kL);
-    const V env2 = (lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * V::load(r.levels[1] + i * kL);
-    const V env3 = (lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * V::load(r.levels[2] + i * kL);
-    storeItemGains(none, env1, env2, env3, r.gains, first, count);
-    // A long segment can leave the envelope a hair outside 0..1; past its end points the
-    // coefficient would leave the range the block's damping keeps stable.
-    const V sweep = min(max(V::load(r.levels[4] + i * kL), zero), one);
-    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
-    phase = phase + s.step;
-    phase = phase - trunc(phase);
-    for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
-    stepOscillator(pwSin, pwCos, b.pwLfoCoef);
-  }
-  s.phase = phase;
-  s.pwSin = pwSin;
-  s.pwCos = pwCos;
-  for (int j = 0; j < 4; ++j) {
-    s.lfoSin[j] = lfoSin[j];
-    s.lfoCos[j] = lfoCos[j];
-  }
-}
-
 // Adds the group's output of n samples (sample i's voices at y[i × lanes]) into out, each
 // sample's voices in index order; kL samples at a time, turned so that a vector holds
 // one voice's samples.
@@ -325,23 +283,87 @@ GW_LANES_INLINE void addVoices(const float* y, int count, float* out, std::uint3
   }
 }
 
-// The filter and the amplitude envelope over a run's oscillator sums (sample i's voices
-// from x[i × count]), then each voice's samples added into out in voice order. coef,
-// amp and the output y hold sample i's voices at [i × lanes].
+// A run whose oscillator sums wait for the filter: sample i's items from x[i × count],
+// its coefficients and amplitudes at [i × lanes]; the filtered, enveloped samples go to
+// y, then into out. n = 0: no run.
+struct FilterJob {
+  const float* x = nullptr;
+  const float* coef = nullptr;
+  const float* amp = nullptr;
+  float* y = nullptr;
+  float* out = nullptr;
+  std::uint32_t n = 0;
+};
+
+// Sample i of a job through the filter and the amplitude envelope.
 template <class V>
-GW_LANES_INLINE void filterItems(SvfState<V>& state, V damping, const TypeWeights<V>& weights,
-                                 const float* x, const float* coef, const float* amp, float* y,
-                                 int count, float* out, std::uint32_t n) {
+GW_LANES_INLINE void filterStep(SvfState<V>& f, V damping, const TypeWeights<V>& weights,
+                                const FilterJob& job, int count, std::uint32_t i) {
   constexpr int kL = kLanes<V>;
-  SvfState<V> f = state;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    // Lanes past count read the next sample's items: finite values that are never heard.
-    const V in = V::loadUnaligned(x + i * count);
-    const V filtered = filterSample(f, in, V::load(coef + i * kL), damping, weights);
-    (filtered * V::load(amp + i * kL)).store(y + i * kL);
+  // Lanes past count read the next sample's items: finite values that are never heard.
+  const V in = V::loadUnaligned(job.x + i * count);
+  const V filtered = filterSample(f, in, V::load(job.coef + i * kL), damping, weights);
+  (filtered * V::load(job.amp + i * kL)).store(job.y + i * kL);
+}
+
+// The modulation of n samples after envelopeRun, in a voice's order: pulse width and
+// warped phase, LFO gains, filter coefficient; then phase and LFOs step. The previous
+// run's filter runs sample by sample beside it: its chain waits on its own results for
+// about twenty cycles a sample, time the modulation fills.
+template <class V>
+GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRuns<V>& r, int count,
+                                 std::uint32_t n, const FilterJob& job) {
+  constexpr int kL = kLanes<V>;
+  const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
+  V phase = s.phase, pwSin = s.pwSin, pwCos = s.pwCos;
+  V lfoSin[4], lfoCos[4];
+  for (int j = 0; j < 4; ++j) {
+    lfoSin[j] = s.lfoSin[j];
+    lfoCos[j] = s.lfoCos[j];
   }
+  SvfState<V> f = s.filter;
+  const std::uint32_t total = std::max(n, job.n);
+  for (std::uint32_t i = 0; i < total; ++i) {
+    if (i < job.n) filterStep(f, s.damping, b.weights, job, count, i);
+    if (i >= n) continue;
+    const std::uint32_t first = i * count;
+    const V pw = V::load(r.levels[3] + i * kL) * b.pwEnvAmount + pwSin * b.pwLfoAmount + s.pwBase;
+    // Lanes past count spill into the next sample's items, which overwrite them.
+    phaseWarp(phase, pw).storeUnaligned(r.warped + first);
+    // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
+    const V none = lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
+    const V env1 = (lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * V::load(r.levels[0] + i * kL);
+    const V env2 = (lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * V::load(r.levels[1] + i * kL);
+    const V env3 = (lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * V::load(r.levels[2] + i * kL);
+    storeItemGains(none, env1, env2, env3, r.gains, first, count);
+    // A long segment can leave the envelope a hair outside 0..1; past its end points the
+    // coefficient would leave the range the block's damping keeps stable.
+    const V sweep = min(max(V::load(r.levels[4] + i * kL), zero), one);
+    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
+    phase = phase + s.step;
+    phase = phase - trunc(phase);
+    for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
+    stepOscillator(pwSin, pwCos, b.pwLfoCoef);
+  }
+  s.filter = f;
+  s.phase = phase;
+  s.pwSin = pwSin;
+  s.pwCos = pwCos;
+  for (int j = 0; j < 4; ++j) {
+    s.lfoSin[j] = lfoSin[j];
+    s.lfoCos[j] = lfoCos[j];
+  }
+  if (job.n > 0) addVoices<V>(job.y, count, job.out, job.n);
+}
+
+// The filter alone over a job (the last run of a call), then into out.
+template <class V>
+GW_LANES_INLINE void filterJob(SvfState<V>& state, V damping, const TypeWeights<V>& weights,
+                               const FilterJob& job, int count) {
+  SvfState<V> f = state;
+  for (std::uint32_t i = 0; i < job.n; ++i) filterStep(f, damping, weights, job, count, i);
   state = f;
-  addVoices<V>(y, count, out, n);
+  addVoices<V>(job.y, count, job.out, job.n);
 }
 
 // A group of voices one to a lane: the layout of a full or nearly full group.
@@ -368,58 +390,71 @@ struct WideLanes {
   GW_LANES_INLINE void increments(float (&inc)[Voice::kEnvelopes][8]) const {
     for (int k = 0; k < Voice::kEnvelopes; ++k) s.inc[k].store(inc[k]);
   }
-  GW_LANES_INLINE void modulate(Runs& r, int count, std::uint32_t n) {
+  // Modulates n samples into r, filtering the job beside them.
+  GW_LANES_INLINE void modulate(Runs& r, int count, std::uint32_t n, const FilterJob& job) {
     envelopeRun(s, r, n);
-    modulateRun(s, b, r, count, n);
+    modulateRun(s, b, r, count, n, job);
   }
-  GW_LANES_INLINE void filter(Runs& r, int count, float* out, std::uint32_t n) {
-    filterItems(s.filter, s.damping, b.weights, r.x, r.coef, r.amp, r.y, count, out, n);
+  GW_LANES_INLINE void filter(const FilterJob& job, int count) {
+    filterJob(s.filter, s.damping, b.weights, job, count);
   }
 };
 
+// The segments that ran keep their running increments.
+template <class Lanes>
+GW_LANES_INLINE void endGroupStretch(const Lanes& lanes, Segment* (&segs)[8][Voice::kEnvelopes],
+                                     float (&inc)[Voice::kEnvelopes][8], int count) {
+  lanes.increments(inc);
+  for (int v = 0; v < count; ++v)
+    for (int k = 0; k < Voice::kEnvelopes; ++k) segs[v][k]->increment = inc[k][v];
+}
+
 // Renders frames samples of a group of voices into out; Lanes is the group's layout
 // (WideLanes above, or a narrower one of a build), its oscillator takes kItemLanes items a
-// block.
+// block. Runs go through modulation, oscillator and filter in turn, each run's filter
+// beside the next run's modulation.
 template <class Lanes, int kItemLanes, class Oscillator>
 GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& block, float* out,
                                  std::uint32_t frames, const Oscillator& oscillator) {
   constexpr int kE = Voice::kEnvelopes;
   Lanes lanes(voices, count, block);
-  typename Lanes::Runs runs;
-  for (std::uint32_t done = 0; done < frames;) {
-    // Sub-blocks end where any voice's segment ends, so the sample loop needs no stage
-    // test; a voice's own segments still change at exactly their sample.
-    std::uint32_t length = frames - done;
-    Segment* segs[8][kE];
-    for (int v = 0; v < count; ++v) currentSegments(voices[v], segs[v], length);
-    alignas(32) float inc[kE][8] = {};
-    alignas(32) float curve[kE][8] = {};
-    for (int v = 0; v < count; ++v) {
-      for (int k = 0; k < kE; ++k) {
-        inc[k][v] = segs[v][k]->increment;
-        curve[k][v] = segs[v][k]->curve;
+  typename Lanes::Runs runs[2];
+  Segment* segs[8][kE];
+  alignas(32) float inc[kE][8] = {};
+  alignas(32) float curve[kE][8] = {};
+  FilterJob job;
+  std::uint32_t done = 0, stretchEnd = 0;
+  for (int k = 0; done < frames; k ^= 1) {
+    if (done == stretchEnd) {
+      if (done > 0) endGroupStretch(lanes, segs, inc, count);
+      // Stretches end where any voice's segment ends, so the sample loop needs no stage
+      // test; a voice's own segments still change at exactly their sample.
+      std::uint32_t length = frames - done;
+      for (int v = 0; v < count; ++v) currentSegments(voices[v], segs[v], length);
+      for (int v = 0; v < count; ++v) {
+        for (int e = 0; e < kE; ++e) {
+          inc[e][v] = segs[v][e]->increment;
+          curve[e][v] = segs[v][e]->curve;
+        }
+        beginStretch(voices[v], segs[v], length);
       }
-      beginStretch(voices[v], segs[v], length);
+      lanes.setStretch(inc, curve);
+      stretchEnd = done + length;
     }
-    lanes.setStretch(inc, curve);
-    for (std::uint32_t at = 0; at < length;) {
-      const std::uint32_t n = std::min(Lanes::kRunLength, length - at);
-      const std::uint32_t items = n * count;
-      const std::uint32_t blocks = (items + kItemLanes - 1) / kItemLanes;
-      lanes.modulate(runs, count, n);
-      runs.padItems(items);
-      oscillate(oscillator, block.groups, runs.warped, runs.gains, runs.x, blocks);
-      // The filter's whole-vector loads reach up to a block past the last item.
-      std::fill(runs.x + blocks * kItemLanes, runs.x + (blocks + 1) * kItemLanes, 0.0f);
-      lanes.filter(runs, count, out + done + at, n);
-      at += n;
-    }
-    // The segment that ran keeps its running increment.
-    lanes.increments(inc);
-    for (int v = 0; v < count; ++v)
-      for (int k = 0; k < kE; ++k) segs[v][k]->increment = inc[k][v];
-    done += length;
+    typename Lanes::Runs& r = runs[k];
+    const std::uint32_t n = std::min(Lanes::kRunLength, stretchEnd - done);
+    const std::uint32_t items = n * count;
+    const std::uint32_t blocks = (items + kItemLanes - 1) / kItemLanes;
+    lanes.modulate(r, count, n, job);
+    r.padItems(items);
+    oscillate(oscillator, block.groups, r.warped, r.gains, r.x, blocks);
+    // The filter's whole-vector loads reach up to a block past the last item.
+    std::fill(r.x + blocks * kItemLanes, r.x + (blocks + 1) * kItemLanes, 0.0f);
+    job = {r.x, r.coef, r.amp, r.y, out + done, n};
+    done += n;
   }
+  lanes.filter(job, count);
+  endGroupStretch(lanes, segs, inc, count);
   lanes.store(voices, count);
 }
 
