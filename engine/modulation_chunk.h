@@ -1,5 +1,6 @@
-// One chunk of the modulation effect's delay line: the taps of up to kChunk frames read,
-// and the input plus feedback written, frame by frame. Two encodings, the same values:
+// One chunk of the modulation effect: the taps of up to kChunk frames read from the delay
+// line, the input plus feedback written, frame by frame, then each channel's mix of taps
+// and input. Two encodings, the same values:
 // the plain one for any processor and setting, and an AVX one for two frames at a time,
 // which needs every read to lie at least three frames behind its write (so that a frame
 // never reads what the frame just before it writes).
@@ -13,8 +14,9 @@
 namespace gw {
 
 struct ModulationChunk {
-  const float* in;     // the chunk's input
-  float* taps;         // out: four tap values a frame
+  float* left;         // the chunk's input; the left mix replaces it
+  float* right;        // out: the right mix
+  float* taps;         // four tap values a frame (scratch, 16-byte aligned)
   Float4* line;        // the effect's line; frame length is free for the AVX encoding
   std::int32_t write;  // in and out: the line frame the next input goes to
   int frames;          // 1..kChunk
@@ -24,6 +26,11 @@ struct ModulationChunk {
 // Returns the chunk's last frame (0-based) whose written line frame is not all zeros, or
 // -1 when every written frame is zero.
 int runModulationChunk(const ModulationSetup& s, ModulationChunk& c);
+
+// Each channel's mix of n frames' taps (four floats a frame, 16-byte aligned) and the dry
+// input in left: gain × ((t0·m0 + t2·m2) + (t1·m1 + t3·m3)) + dry × x, the lane sum in
+// sumLanes' order.
+void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n);
 
 // Whether the AVX encoding may run a setting: the shortest delay, centre minus depth, of
 // three frames or more (with room for rounding).

@@ -24,10 +24,9 @@ float advancePhase(float phase, int chunk, float rateInc) {
   return phase >= 0.0f ? phase : 0.0f;
 }
 
-// Each channel's mix of n frames' taps (four floats per frame) and the dry input in left:
-// gain × ((t0·m0 + t2·m2) + (t1·m1 + t3·m3)) + dry × x, the lane sum in sumLanes' order,
-// four frames at a time.
-void mix(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
+}  // namespace
+
+void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
   Float4 maskL[4], maskR[4];
   for (int j = 0; j < 4; ++j) {
     maskL[j] = Float4::splat(s.maskLeft.lane(j));
@@ -51,6 +50,8 @@ void mix(const ModulationSetup& s, const float* taps, float* left, float* right,
     right[f] = s.gainRight * sumLanes(y * s.maskRight) + s.dry * x;
   }
 }
+
+namespace {
 
 bool allZero(const float* x, int frames) {
   int f = 0;
@@ -124,6 +125,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
     phase = advancePhase(phase, chunk, s.rateInc);
     // Re-seeding from the exact phase every chunk keeps the recursive LFO from drifting.
     ModulationChunk c{left + start,
+                      right + start,
                       taps,
                       line_.data(),
                       write,
@@ -139,7 +141,6 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
     } else {
       quietFrames_ = std::min(quietFrames_ + chunk, kLineFrames);
     }
-    mix(s, taps, left + start, right + start, chunk);
   }
   phase_ = phase;
   writeIndex_ = write;
@@ -162,7 +163,7 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
   std::int32_t write = c.write;
   int lastNonZero = -1;
   for (int f = 0; f < c.frames; ++f) {
-    const float x = c.in[f];
+    const float x = c.left[f];
     const Float4 lfo = max(min(shapeGain * sin, one), -one);
     Float4 readPos = Float4::splat(writePos) - (center + depth * lfo);
     readPos += cmpLt(readPos, Float4()) & length;
@@ -191,6 +192,7 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
     stepOscillator(sin, cos, stepCoef);
   }
   c.write = write;
+  mixModulation(s, c.taps, c.left, c.right, c.frames);
   return lastNonZero;
 }
 

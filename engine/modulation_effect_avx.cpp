@@ -25,6 +25,31 @@ inline Float8 tapPairs(const float* flat, const std::int32_t* at) {
   return blend<0xCC>(blend<0x22>(t0, t1), blend<0x88>(t2, t3));
 }
 
+// mixModulation eight frames at a time: frames f..f+3 in the low halves, f+4..f+7 in the
+// high halves, each frame the plain mix's operations in its order.
+void mixAvx(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
+  Float8 maskL[4], maskR[4];
+  for (int j = 0; j < 4; ++j) {
+    maskL[j] = Float8::splat(s.maskLeft.lane(j));
+    maskR[j] = Float8::splat(s.maskRight.lane(j));
+  }
+  int f = 0;
+  for (; f + 8 <= n; f += 8) {
+    const float* t = taps + 4 * f;
+    Float8 t0 = Float8::halves(Float4::load(t), Float4::load(t + 16));
+    Float8 t1 = Float8::halves(Float4::load(t + 4), Float4::load(t + 20));
+    Float8 t2 = Float8::halves(Float4::load(t + 8), Float4::load(t + 24));
+    Float8 t3 = Float8::halves(Float4::load(t + 12), Float4::load(t + 28));
+    transposeHalves(t0, t1, t2, t3);  // now tap j of the eight frames in tj
+    const Float8 x = Float8::loadUnaligned(left + f);
+    const Float8 l = (t0 * maskL[0] + t2 * maskL[2]) + (t1 * maskL[1] + t3 * maskL[3]);
+    const Float8 r = (t0 * maskR[0] + t2 * maskR[2]) + (t1 * maskR[1] + t3 * maskR[3]);
+    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
+    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
+  }
+  mixModulation(s, taps + 4 * f, left + f, right + f, n - f);
+}
+
 }  // namespace
 
 int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
@@ -77,7 +102,7 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
     const Float8 weighted1 = taps1 * highHalves(oneMinus, frac);
     const Float8 y = lowHalves(weighted0, weighted1) + highHalves(weighted0, weighted1);
     y.store(c.taps + 4 * f);
-    const Float8 x = Float8::halves(Float4::splat(c.in[f]), Float4::splat(c.in[f + 1]));
+    const Float8 x = Float8::halves(Float4::splat(c.left[f]), Float4::splat(c.left[f + 1]));
     const Float8 written = fb * y + x;
     if (write != 0 && next != 0) {
       written.storeUnaligned(reinterpret_cast<float*>(line + write));
@@ -92,12 +117,13 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   }
   c.write = write;
   if (f < c.frames) {
-    // An odd last frame, the plain way.
-    ModulationChunk rest{c.in + f, c.taps + 4 * f, line, write, 1, sin, cos};
+    // An odd last frame, the plain way (mixed there too).
+    ModulationChunk rest{c.left + f, c.right + f, c.taps + 4 * f, line, write, 1, sin, cos};
     if (runModulationChunk(s, rest) == 0) lastNonZero = f;
     c.write = rest.write;
   }
   line[n] = beyond;
+  mixAvx(s, c.taps, c.left, c.right, f);
   return lastNonZero;
 }
 
