@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/param_view.h"
 #include "engine/synth_engine.h"
-#include "plugin/parameter_table.h"
+#include "params/param_view.h"
+#include "params/parameter_table.h"
 
 namespace gw::bench {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <thread>
 
-#include "editor/display_flags.h"
-#include "editor/tarn_editor.h"
+#include "gfx/display_flags.h"
 #include "platform/top_level_window.h"
 #include "plugin/plugin_factory.h"
 #include "plugin/tarn_additive_synth.h"
+#include "plugin/tarn_editor.h"
 #include "plugin/vst/aeffect.h"
 
 namespace {

@@ -22,7 +22,7 @@
 
 #include "bench/bench_scene.h"
 #include "host/host_library.h"
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 
 namespace {
 

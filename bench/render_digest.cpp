@@ -1,7 +1,8 @@
 // Prints a digest of the engine's exact output for a set of scenes, one line per scene
-// and encoding of the voice loop: different voice counts (voices starting, stealing and
-// retiring inside blocks), block sizes, settings and effect delays. Two builds render the
-// same samples exactly when their outputs are the same text:
+// and encoding of the voice loop: different voice counts (notes starting on their own
+// frames inside blocks, stealing, retiring, all sound off), block sizes, settings and
+// effect delays. The digest covers both channels and whether the effect idled. Two builds render
+// the same samples exactly when their outputs are the same text:
 //   gw_render_digest > new.txt   (and the same with a build of the other revision)
 //   diff old.txt new.txt
 // Not a test: it proves sameness between revisions, which no single build can.
@@ -55,6 +56,7 @@ struct Scene {
   Setting setting;
   bool busy;
   float effectDelay;  // ms; < 0 keeps the setting's
+  bool allSoundOff;   // controller 120 in the second round
 };
 
 // Chords of `notes` notes in rounds, half released each round, at odd frames, in blocks
@@ -101,13 +103,14 @@ std::uint64_t play(const Scene& scene, int notes, int block) {
 
 int main() {
   const Scene scenes[] = {
-      {"defaults", kDefaults, false, -1.0f},
-      {"heavy", kHeavy, false, -1.0f},
-      {"heavy-filter-effect", kHeavyFilterEffect, false, -1.0f},
-      {"busy-filter-effect", kHeavyFilterEffect, true, -1.0f},
-      {"busy-effect-0ms", kHeavyFilterEffect, true, 0.0f},
-      {"busy-effect-0.1ms", kHeavyFilterEffect, true, 0.1f},
-      {"busy-effect-3ms", kHeavyFilterEffect, true, 3.0f},
+      {"defaults", kDefaults, false, -1.0f, false},
+      {"heavy", kHeavy, false, -1.0f, false},
+      {"heavy-filter-effect", kHeavyFilterEffect, false, -1.0f, false},
+      {"busy-filter-effect", kHeavyFilterEffect, true, -1.0f, false},
+      {"busy-effect-0ms", kHeavyFilterEffect, true, 0.0f, false},
+      {"busy-effect-0.1ms", kHeavyFilterEffect, true, 0.1f, false},
+      {"busy-effect-3ms", kHeavyFilterEffect, true, 3.0f, false},
+      {"busy-effect-all-sound-off", kHeavyFilterEffect, true, 3.0f, true},
   };
   const InstructionSet sets[] = {InstructionSet::kSse2, InstructionSet::kAvx,
                                  InstructionSet::kAvx2Fma};

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "editor/display_flags.h"
+#include "gfx/display_flags.h"
 #include "resources/resource_table.h"
 
 namespace gw {

@@ -1,7 +1,7 @@
 #include "editor/editor_session.h"
 
-#include "editor/display_flags.h"
 #include "editor/text_font.h"
+#include "gfx/display_flags.h"
 
 namespace gw {
 

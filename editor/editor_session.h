@@ -9,8 +9,8 @@
 #include <memory>
 #include <thread>
 
+#include "editor/editor_link.h"
 #include "editor/render_window.h"
-#include "plugin/editor_link.h"
 #include "toolkit/pending_changes.h"
 
 namespace gw {

@@ -53,7 +53,9 @@ RenderWindow::RenderWindow(gw::EditorSession* view, gw::ParameterPort& port,
   std::string error;
   child_ = gw::platform::ChildWindow::create(parent, viewportWidth_, viewportHeight_, error);
   if (!child_) {
-    gw::platform::showMessageBox(error, "Error", gw::platform::MessageIcon::Warning);
+    // Every opening would meet it again, on the host's thread.
+    gw::platform::showMessageBoxOnce("editor window", error, "Error",
+                                     gw::platform::MessageIcon::Warning);
   } else {
     shown_.store(child_->viewable(), std::memory_order_release);
   }

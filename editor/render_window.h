@@ -11,13 +11,13 @@
 #include <mutex>
 #include <vector>
 
+#include "editor/frame_grab.h"
 #include "editor/render_thread.h"
 #include "editor/status_text.h"
 #include "editor/text_font.h"
-#include "editor/texture.h"
 #include "effects/effect.h"
 #include "engine/activity_record.h"
-#include "plugin/frame_grab.h"
+#include "gfx/texture.h"
 #include "toolkit/element_host.h"
 #include "toolkit/pointer_tracker.h"
 #include "toolkit/published.h"

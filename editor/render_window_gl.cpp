@@ -8,9 +8,9 @@
 #include <string>
 
 #include "editor/background.h"
-#include "editor/display_flags.h"
 #include "editor/render_window.h"
 #include "editor/text_font.h"
+#include "gfx/display_flags.h"
 #include "platform/gl_context.h"
 #include "platform/system.h"
 #include "toolkit/group.h"

@@ -133,9 +133,17 @@ class AtlasGlyph : public FTGlyph {
   FTPoint advance_;
 };
 
-class TextFont::Face : public FTFont {
+// The font file a face made from memory reads for as long as it lives: FreeType keeps
+// pointing into it. A base ahead of FTFont, it is made before the face and goes after it.
+struct FaceFile {
+  std::vector<unsigned char> bytes;
+};
+
+class TextFont::Face : private FaceFile, public FTFont {
  public:
   explicit Face(const char* path) : FTFont(path) {}
+  explicit Face(std::vector<unsigned char> file)
+      : FaceFile{std::move(file)}, FTFont(bytes.data(), bytes.size()) {}
 
   // The glyph of c, made on first use; null when the face has none for it.
   AtlasGlyph* glyph(char32_t c) {
@@ -200,12 +208,46 @@ class TextFont::Face : public FTFont {
   unsigned uploadedVersion = 0;
 };
 
+namespace {
+
+// The face, sized, or null when FreeType refused it. Made under the lifetime lock.
+template <typename Source>
+std::unique_ptr<TextFont::Face> makeFace(Source&& source) {
+  std::lock_guard lock(faceLifetimeMutex);
+  auto face = std::make_unique<TextFont::Face>(std::forward<Source>(source));
+  if (face->Error() != 0 || !face->FaceSize(TextFont::kFaceSize, TextFont::kResolution)) {
+    face.reset();
+  }
+  return face;
+}
+
+}  // namespace
+
 TextFont::TextFont() {
-  load(platform::editorFontPath());
+  const std::string path = platform::editorFontPath();
+  if (platform::isReadableFile(path)) {
+    load(path);
+    return;
+  }
+  // The system may keep the face elsewhere than its fonts folder and hand it out itself.
+  platform::FontData data = platform::editorFontData();
+  if (data.bytes.empty()) {
+    reportMissing(path);
+  } else {
+    load(std::move(data));
+  }
 }
 
 TextFont::TextFont(const std::string& path) {
-  load(path);
+  if (platform::isReadableFile(path)) {
+    load(path);
+  } else {
+    reportMissing(path);
+  }
+}
+
+TextFont::TextFont(platform::FontData data) {
+  load(std::move(data));
 }
 
 TextFont::~TextFont() {
@@ -213,21 +255,27 @@ TextFont::~TextFont() {
   face_.reset();
 }
 
+void TextFont::reportMissing(const std::string& origin) {
+  origin_ = origin;
+  // Every opening of the editor would meet it again, on the host's thread.
+  platform::showMessageBoxOnce("font", "Unable to locate the required font file '" + origin + "'",
+                               "Error", platform::MessageIcon::None);
+}
+
 void TextFont::load(const std::string& path) {
-  path_ = path;
-  if (!platform::isReadableFile(path)) {
-    platform::showMessageBox("Unable to locate the required font file '" + path + "'", "Error",
-                             platform::MessageIcon::None);
-    return;
-  }
-  std::unique_ptr<Face> face;
-  {
-    std::lock_guard lock(faceLifetimeMutex);
-    face = std::make_unique<Face>(path.c_str());
-    if (face->Error() != 0 || !face->FaceSize(kFaceSize, kResolution)) face.reset();
-  }
+  origin_ = path;
+  adopt(makeFace(path.c_str()));
+}
+
+void TextFont::load(platform::FontData data) {
+  origin_ = std::move(data.faceName);
+  adopt(makeFace(std::move(data.bytes)));
+}
+
+void TextFont::adopt(std::unique_ptr<Face> face) {
   if (!face) {
-    platform::showMessageBox("Unable to load font", "Error", platform::MessageIcon::None);
+    platform::showMessageBoxOnce("font", "Unable to load font", "Error",
+                                 platform::MessageIcon::None);
     return;
   }
   face_ = std::move(face);

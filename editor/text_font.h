@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/font_file.h"
+
 namespace gw {
 
 // One glyph's quad in drawing units and its rectangle in the glyph texture.
@@ -24,17 +26,23 @@ class TextFont {
   static constexpr unsigned kFaceSize = 28;
   static constexpr unsigned kResolution = 72;
 
-  // Thread: UI. Finds and loads the system's face; on failure says why in a message box
-  // captioned "Error" and holds no font.
+  // Thread: UI. Finds and loads the system's face: the file platform::editorFontPath()
+  // names, else what the system's font service hands out (platform::editorFontData()).
+  // On failure says why in a message box captioned "Error", once a process (later
+  // failures go to standard error only), and holds no font.
   TextFont();
   // Thread: UI. The face in the file at path, with the same messages.
   explicit TextFont(const std::string& path);
+  // Thread: UI. The face in a whole font file in memory, which it keeps while it lives;
+  // the same messages.
+  explicit TextFont(platform::FontData data);
   ~TextFont();
   TextFont(const TextFont&) = delete;
   TextFont& operator=(const TextFont&) = delete;
 
   bool loaded() const { return face_ != nullptr; }
-  const std::string& path() const { return path_; }
+  // Where the face came from: its file's path, or the font service's name for it.
+  const std::string& origin() const { return origin_; }
 
   // Everything below: Thread: render (the UI thread only before the render thread runs).
   // H, the face's size height at face size; 0 without a font.
@@ -65,9 +73,12 @@ class TextFont {
   class Face;  // FTGL's face with our glyphs; defined in text_font.cpp
 
  private:
+  void reportMissing(const std::string& origin);
   void load(const std::string& path);
+  void load(platform::FontData data);
+  void adopt(std::unique_ptr<Face> face);
 
-  std::string path_;
+  std::string origin_;
   std::unique_ptr<Face> face_;
   std::vector<GlyphQuad> scratch_;  // drawText's quads, kept to avoid allocating per frame
 };

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "editor/display_flags.h"
 #include "effects/effect.h"
+#include "gfx/display_flags.h"
 
 namespace TW {
 

@@ -5,7 +5,7 @@
 #include <cassert>
 #include <cmath>
 
-#include "editor/vertex_program.h"
+#include "gfx/vertex_program.h"
 #include "resources/resource_table.h"
 
 namespace TW {

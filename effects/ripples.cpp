@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "editor/texture.h"
 #include "effects/eye_candy.h"
+#include "gfx/texture.h"
 
 namespace TW {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 

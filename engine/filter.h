@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/float4.h"
-#include "engine/param_view.h"
 #include "engine/voice.h"
+#include "params/param_view.h"
 
 namespace gw {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/float4.h"
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 

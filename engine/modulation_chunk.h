@@ -21,10 +21,15 @@ struct ModulationChunk {
   std::int32_t write;  // in and out: the line frame the next input goes to
   int frames;          // 1..kChunk
   Float4 sin, cos;     // the LFO at the first frame, one tap per lane
+  // An echo fade under way (plain encoding only): frames left, in and out, of fadeFrames;
+  // the frame at which it ended and emptied the line, or -1.
+  std::int32_t fadeLeft = 0;
+  std::int32_t fadeFrames = 1;
+  int fadedOutAt = -1;
 };
 
 // Returns the chunk's last frame (0-based) whose written line frame is not all zeros, or
-// -1 when every written frame is zero.
+// -1 when every written frame is zero (counting only from fadedOutAt on, if set).
 int runModulationChunk(const ModulationSetup& s, ModulationChunk& c);
 
 // Each channel's mix of n frames' taps (four floats a frame, 16-byte aligned) and the dry

@@ -105,6 +105,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   }
   lastBlockIdle_ = quietFor(s.length) && allZero(left, frames);
   if (lastBlockIdle_) {
+    fadeLeft_ = 0;  // nothing left to fade
     // Every read would give zero and every write store zero: only the phase and the write
     // index move, exactly as below. The input zeros are already the output.
     float phase = phase_;
@@ -131,13 +132,22 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
                       write,
                       chunk,
                       fastSine(s.offsets + phase),
-                      fastSine((0.25f + s.offsets) + phase)};
-    const int lastNonZero = wide ? runModulationChunkAvx(s, c) : runModulationChunk(s, c);
+                      fastSine((0.25f + s.offsets) + phase),
+                      fadeLeft_,
+                      fadeFrames_};
+    // An echo fade runs the plain way.
+    const int lastNonZero =
+        wide && fadeLeft_ == 0 ? runModulationChunkAvx(s, c) : runModulationChunk(s, c);
     write = c.write;
-    // As counted frame by frame: reset by a frame that is not all zeros, else one more.
+    fadeLeft_ = c.fadeLeft;
+    // As counted frame by frame: reset by a frame that is not all zeros, else one more; a
+    // fade that ends empties the line, which then holds zeros only.
     if (lastNonZero >= 0) {
       quietFrames_ = chunk - 1 - lastNonZero;
       lineZero_ = false;
+    } else if (c.fadedOutAt >= 0) {
+      quietFrames_ = chunk - c.fadedOutAt;
+      lineZero_ = true;
     } else {
       quietFrames_ = std::min(quietFrames_ + chunk, kLineFrames);
     }
@@ -182,7 +192,18 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
     const float* flat = reinterpret_cast<const float*>(line);
     const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
     const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
-    const Float4 y = a * (one - frac) + b * frac;
+    Float4 y = a * (one - frac) + b * frac;
+    if (c.fadeLeft > 0) {
+      // Down to nothing at the fade's last frame, whose echo is not fed back either.
+      --c.fadeLeft;
+      y *= Float4::splat(static_cast<float>(c.fadeLeft) / static_cast<float>(c.fadeFrames));
+      // Faded out: what the line still holds would only bring the echoes back.
+      if (c.fadeLeft == 0) {
+        std::fill(line, line + ModulationEffect::kLineFrames, Float4());
+        c.fadedOutAt = f;
+        lastNonZero = -1;
+      }
+    }
     y.store(c.taps + 4 * f);
     const Float4 written = fb * y + Float4::splat(x);
     line[write] = written;
@@ -196,12 +217,18 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
   return lastNonZero;
 }
 
+void ModulationEffect::silence(int frames) {
+  fadeFrames_ = std::max(frames, 1);
+  fadeLeft_ = fadeFrames_;
+}
+
 void ModulationEffect::reset() {
   line_.fill(Float4());
   writeIndex_ = 0;
   phase_ = 0.0f;
   lineZero_ = true;
   quietFrames_ = 0;
+  fadeLeft_ = 0;
 }
 
 }  // namespace gw

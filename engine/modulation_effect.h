@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/float4.h"
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 
@@ -40,6 +40,10 @@ class ModulationEffect {
   void process(ParamView params, float sampleRate, float* left, float* right, int frames);
   // Clears the line, the write index and the LFO phase.
   void reset();
+  // Thread: audio. Fades the echoes out over the next frames samples and then empties the
+  // line, so that what the effect still holds stops without a click; the dry path and
+  // what comes in afterwards pass as ever.
+  void silence(int frames);
 
   float phase() const { return phase_; }
   std::int32_t writeIndex() const { return writeIndex_; }
@@ -61,6 +65,9 @@ class ModulationEffect {
   std::int32_t quietFrames_ = 0;
   std::int32_t quietLength_ = 0;
   bool lastBlockIdle_ = false;
+  // An echo fade under way: frames left of fadeFrames_.
+  std::int32_t fadeLeft_ = 0;
+  std::int32_t fadeFrames_ = 1;
 };
 
 }  // namespace gw

@@ -1,5 +1,6 @@
 #include "engine/voice.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gw {
@@ -32,6 +33,14 @@ void releaseVoice(Voice& v, ParamView p, float sr) {
   for (int e = 0; e < 3; ++e) releaseHarmonic(v.harmonicEnvelope[e], p, e + 1, sr);
   releaseLinear(v.pwEnvelope, p, pwEnvelopeIds(), sr);
   releaseLinear(v.filterEnvelope, p, filterEnvelopeIds(), sr);
+}
+
+void fadeOut(Voice& v, std::uint32_t samples) {
+  Envelope& amp = v.ampEnvelope;
+  samples = std::max(samples, 1u);
+  amp.stage = 1;  // the release stage, which ends the voice
+  // A whole number of samples, so the line ends at silence rather than a step above it.
+  amp.segments[1] = Segment{-amp.level / static_cast<float>(samples), 0.0f, samples};
 }
 
 void refreshSustain(Voice& v, ParamView p) {

@@ -5,7 +5,7 @@
 
 #include "engine/envelope.h"
 #include "engine/float4.h"
-#include "engine/param_view.h"
+#include "params/param_view.h"
 
 namespace gw {
 
@@ -55,6 +55,10 @@ double noteIncrement(std::int32_t note, float sampleRate);
 
 void startVoice(Voice& v, std::int32_t note, float velocity, ParamView params, float sampleRate);
 void releaseVoice(Voice& v, ParamView params, float sampleRate);
+// Takes the amplitude from wherever it is to silence along a straight line over samples
+// (at least one), whatever stage it was in; the voice then ends as a released one does,
+// and its other envelopes go on meanwhile.
+void fadeOut(Voice& v, std::uint32_t samples);
 // Levels of envelopes resting on their sustain follow the sustain knobs.
 void refreshSustain(Voice& v, ParamView params);
 

@@ -18,8 +18,11 @@ int envSelection(float value) {
 }
 
 VoiceBlock oscillatorBlock(ParamView p) {
+  return oscillatorBlock(p, p[param::kVolume]);
+}
+
+VoiceBlock oscillatorBlock(ParamView p, float volume) {
   VoiceBlock b;
-  const float volume = p[param::kVolume];
   const float volume3 = volume * volume * volume;
   alignas(16) float lanes[4][4][4] = {};  // group, source, lane
   int top = 0;                            // the highest harmonic with a level

@@ -7,8 +7,8 @@
 
 #include "engine/filter.h"
 #include "engine/float4.h"
-#include "engine/param_view.h"
 #include "engine/voice.h"
+#include "params/param_view.h"
 
 namespace gw {
 
@@ -32,8 +32,9 @@ struct VoiceBlock {
 };
 
 // The oscillator and LFO part of the block values; the caller adds the tune, the PW LFO
-// coefficient and the filter weights.
+// coefficient and the filter weights. The gains take Volume from params, or the given one.
 VoiceBlock oscillatorBlock(ParamView params);
+VoiceBlock oscillatorBlock(ParamView params, float volume);
 
 // Env Select truncated toward zero and held to 0..3.
 int envSelection(float value);

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "editor/png_image.h"
+#include "gfx/png_image.h"
 
 namespace {
 

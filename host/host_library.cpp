@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "editor/frame_grab.h"
 #include "platform/module_loader.h"
-#include "plugin/frame_grab.h"
+#include "plugin/vendor_requests.h"
 
 namespace gw::host {
 
@@ -260,6 +261,12 @@ bool Plugin::grabEditorFrame(Frame& frame) {
   grab.rgba = frame.rgba.data();
   return dispatch(vst::effVendorSpecific, gw::kFrameGrabRequest, 0, &grab) == 1 &&
          grab.width == frame.width && grab.height == frame.height;
+}
+
+std::uint32_t Plugin::refusedMidi() {
+  if (effect_ == nullptr || effect_->uniqueID != gw::kModuleUniqueId) return 0;
+  const vst::IntPtr count = dispatch(vst::effVendorSpecific, gw::kRefusedMidiRequest);
+  return count > 0 ? static_cast<std::uint32_t>(count) : 0u;
 }
 
 std::size_t Plugin::countCallbacks(std::int32_t opcode) const {

@@ -78,7 +78,7 @@ class Plugin {
   bool outputProperties(std::int32_t pin, vst::VstPinProperties& properties);
   bool inputProperties(std::int32_t pin, vst::VstPinProperties& properties);
 
-  // The editor's next frame through the module's frame grab (plugin/frame_grab.h): rows
+  // The editor's next frame through the module's frame grab (editor/frame_grab.h): rows
   // top first, 4 bytes a pixel. False when the module has none to give (no editor open,
   // no frame drawn in time, or a module without the request).
   struct Frame {
@@ -86,6 +86,9 @@ class Plugin {
     std::vector<std::uint8_t> rgba;
   };
   bool grabEditorFrame(Frame& frame);
+  // MIDI messages the module refused for want of room in a block (plugin/vendor_requests.h);
+  // 0 from any other module, which is not asked.
+  std::uint32_t refusedMidi();
 
   // effMainsChanged with 1 / 0.
   void resume();

@@ -4,20 +4,11 @@
 #include <lv2/midi/midi.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
 
 namespace gw::lv2 {
 
 Lv2Plugin::Lv2Plugin(float sampleRate, LV2_URID midiEventType)
-    : sampleRate_(sampleRate), midiEventType_(midiEventType) {
-  for (int i = 0; i < param::kCount; ++i) {
-    values_[i].store(kParameterTable[i].defaultValue, std::memory_order_relaxed);
-  }
-}
+    : sampleRate_(sampleRate), midiEventType_(midiEventType) {}
 
 void Lv2Plugin::connectPort(std::uint32_t port, void* data) {
   if (port < static_cast<std::uint32_t>(param::kCount)) {
@@ -43,22 +34,15 @@ void Lv2Plugin::connectPort(std::uint32_t port, void* data) {
 }
 
 void Lv2Plugin::activate() {
-  engine_.reset();
+  instrument_.reset();
 }
 
-// A host may send any float: the values keep to the row's range and whole steps, as the
-// VST path's conversion from normalised values does; NaN leaves the value as it was, and
-// inert rows keep their defaults as the VST path refuses changes to them.
+// A host may send any float: the instrument keeps each value to its row's range and whole
+// steps, as the VST path's conversion from normalised values does; NaN leaves the value as
+// it was, and the "Unused" rows keep theirs as the VST path refuses changes to them.
 void Lv2Plugin::readControls() {
   for (int i = 0; i < param::kCount; ++i) {
-    const float* port = controls_[i];
-    if (port == nullptr || isInert(i)) continue;
-    float v = *port;
-    if (std::isnan(v)) continue;
-    const ParameterInfo& row = kParameterTable[i];
-    v = std::clamp(v, row.minimum, row.maximum);
-    if (isStepped(i)) v = std::floor(v + 0.5f);
-    values_[i].store(v, std::memory_order_relaxed);
+    if (const float* port = controls_[i]) instrument_.takeValue(i, *port);
   }
 }
 
@@ -67,18 +51,28 @@ void Lv2Plugin::takeMidi() {
   LV2_ATOM_SEQUENCE_FOREACH(midiIn_, event) {
     if (event->body.type != midiEventType_) continue;
     const auto* bytes = static_cast<const std::uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
-    engine_.midiMessage(bytes, static_cast<int>(std::min<std::uint32_t>(event->body.size, 3)));
+    const auto frame = static_cast<std::int32_t>(event->time.frames);
+    instrument_.takeMidi(frame, bytes,
+                         static_cast<int>(std::min<std::uint32_t>(event->body.size, 3)));
   }
+}
+
+void Lv2Plugin::reportRefusedMidi() {
+  const std::uint32_t refused = instrument_.refusedMidi();
+  if (refused == reported_ || log_ == nullptr || log_->printf == nullptr) return;
+  log_->printf(log_->handle, warning_,
+               "glimmerwick: %u MIDI events refused (too many in one block)\n",
+               refused - reported_);
+  reported_ = refused;
 }
 
 void Lv2Plugin::run(std::uint32_t frames) {
   readControls();
   takeMidi();
   if (outLeft_ != nullptr && outRight_ != nullptr) {
-    engine_.renderBlock(ParamView(values_.data()), sampleRate_, outLeft_, outRight_,
-                        static_cast<std::int32_t>(frames));
+    instrument_.render(sampleRate_, outLeft_, outRight_, static_cast<std::int32_t>(frames));
   }
-  if (activityOut_ != nullptr) *activityOut_ = engine_.activity().activity;
+  if (activityOut_ != nullptr) *activityOut_ = instrument_.activity().activity;
 }
 
 }  // namespace gw::lv2

@@ -1,32 +1,19 @@
-// The synthesiser as an LV2 instrument: the engine with one set of parameter values fed
+// The synthesiser as an LV2 instrument: the format-free instrument with its value set fed
 // from the host's control ports, one atom MIDI input, two audio outputs and an output
 // control port carrying the engine's activity for the editor's background.
 #pragma once
 
 #include <lv2/atom/atom.h>
+#include <lv2/log/log.h>
 #include <lv2/urid/urid.h>
 
 #include <array>
 #include <cstdint>
 
-#include "engine/param_view.h"
-#include "engine/synth_engine.h"
-#include "plugin/parameter_ids.h"
+#include "instrument/instrument.h"
+#include "lv2/lv2_ports.h"
 
 namespace gw::lv2 {
-
-// Port indices: the parameters keep their own index, the rest follow them.
-enum PortIndex : std::uint32_t {
-  kMidiInPort = param::kCount,
-  kOutLeftPort,
-  kOutRightPort,
-  kActivityPort,
-  kPortCount
-};
-
-inline constexpr const char* kPluginUri = "urn:tarnwell:glimmerwick";
-inline constexpr const char* kUiUri = "urn:tarnwell:glimmerwick:ui";
-inline constexpr const char* kBinaryName = "glimmerwick_lv2.so";
 
 class Lv2Plugin {
  public:
@@ -45,21 +32,33 @@ class Lv2Plugin {
   void run(std::uint32_t frames);
 
   // The values the engine reads. Thread: any.
-  float value(int index) const { return values_[index].load(std::memory_order_relaxed); }
+  float value(int index) const { return instrument_.value(index); }
+
+  // Where to report MIDI the instrument had to refuse; null for nowhere. Thread: the
+  // host's instantiation class.
+  void setLog(const LV2_Log_Log* log, LV2_URID warning) {
+    log_ = log;
+    warning_ = warning;
+  }
+  // Reports refusals since the last report, outside run() (the audio thread prints
+  // nothing). Thread: the host's instantiation class.
+  void reportRefusedMidi();
 
  private:
   void readControls();
   void takeMidi();
 
-  SynthEngine engine_;
+  Instrument instrument_;
   float sampleRate_;
   LV2_URID midiEventType_;
-  std::array<ParamValue, param::kCount> values_;
   std::array<const float*, param::kCount> controls_{};
   const LV2_Atom_Sequence* midiIn_ = nullptr;
   float* outLeft_ = nullptr;
   float* outRight_ = nullptr;
   float* activityOut_ = nullptr;
+  const LV2_Log_Log* log_ = nullptr;
+  LV2_URID warning_ = 0;
+  std::uint32_t reported_ = 0;
 };
 
 }  // namespace gw::lv2

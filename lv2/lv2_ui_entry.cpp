@@ -8,11 +8,11 @@
 #include <new>
 
 #include "editor/editor_session.h"
-#include "lv2/lv2_plugin.h"
+#include "lv2/lv2_ports.h"
 #include "lv2/lv2_ui_port.h"
 #include "platform/module_export.h"
 #include "platform/window.h"
-#include "view/tarn_additive_synth_view.h"
+#include "view/synth_view.h"
 
 namespace {
 

@@ -2,19 +2,10 @@
 
 #include <cmath>
 
-#include "lv2/lv2_plugin.h"
-#include "plugin/cf_types.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
-#include "plugin/value_texts.h"
+#include "lv2/lv2_ports.h"
+#include "params/parameter_model.h"
 
 namespace gw::lv2 {
-namespace {
-
-constexpr std::size_t kTextBytes = 64;
-constexpr int kFloatTextChars = 8;
-
-}  // namespace
 
 Lv2UiPort::Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller)
     : write_(write), controller_(controller) {
@@ -35,23 +26,9 @@ void Lv2UiPort::hostValue(std::uint32_t port, float value) {
   if (link_ != nullptr) link_->parameterChanged(index, value);
 }
 
-EditorParameterInfo Lv2UiPort::parameterInfo(int index) const {
-  if (!isParameterIndex(index)) return {};
-  const ParameterInfo& row = kParameterTable[index];
-  return {row.name, static_cast<int>(row.unit), row.minimum, row.maximum, row.defaultValue};
-}
-
 float Lv2UiPort::currentValue(int index) const {
   if (!isParameterIndex(index)) return 0.0f;
   return values_[index].load(std::memory_order_relaxed);
-}
-
-float Lv2UiPort::toNormalised(int index, float value) const {
-  return gw::toNormalised(index, value);
-}
-
-float Lv2UiPort::toInternal(int index, float normalised) const {
-  return gw::toInternal(index, normalised);
 }
 
 void Lv2UiPort::setParameterFromEditor(int index, float value) {
@@ -61,42 +38,6 @@ void Lv2UiPort::setParameterFromEditor(int index, float value) {
   // Hosts need not echo a UI's own write back: the copy above is what the controls show.
   if (write_ != nullptr)
     write_(controller_, static_cast<std::uint32_t>(index), sizeof value, 0, &value);
-}
-
-// The texts the VST module shows: value names, "On"/"Off", special texts, else numbers.
-void Lv2UiPort::parameterDisplay(int index, char* text) {
-  text[0] = '\0';
-  if (!isParameterIndex(index)) return;
-  if (param::isUnused(index)) {
-    copyText(text, "Unused", kTextBytes - 1);
-    return;
-  }
-  const float v = currentValue(index);
-  const ParameterUnit unit = kParameterTable[index].unit;
-  if (unit == ParameterUnit::Indexed) {
-    const auto names = valueNames(index);
-    if (v >= 0.0f && v < static_cast<float>(names.size())) {
-      CFStringGetCString(names[static_cast<std::size_t>(v)], text, kTextBytes);
-    } else {
-      float2string(v, text, kFloatTextChars);
-    }
-    return;
-  }
-  if (unit == ParameterUnit::Boolean) {
-    copyText(text, v != 0.0f ? "On" : "Off", kTextBytes - 1);
-    return;
-  }
-  CFString* special = nullptr;
-  if (valueText(index, v, &special) && special != nullptr) {
-    CFStringGetCString(special, text, kTextBytes);
-    return;
-  }
-  formatValue(v, text, kTextBytes);
-}
-
-void Lv2UiPort::parameterLabel(int index, char* text) {
-  text[0] = '\0';
-  if (isParameterIndex(index)) copyText(text, unitLabel(kParameterTable[index].unit), 8);
 }
 
 ActivityRecord Lv2UiPort::activity() const {

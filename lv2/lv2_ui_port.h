@@ -10,13 +10,13 @@
 #include <atomic>
 #include <cstdint>
 
-#include "plugin/editor_link.h"
-#include "plugin/parameter_ids.h"
-#include "toolkit/parameter_port.h"
+#include "editor/editor_link.h"
+#include "editor/table_parameter_port.h"
+#include "params/parameter_ids.h"
 
 namespace gw::lv2 {
 
-class Lv2UiPort final : public ParameterPort {
+class Lv2UiPort final : public TableParameterPort {
  public:
   // Values start at the table's defaults until the host reports the ports.
   Lv2UiPort(LV2UI_Write_Function write, LV2UI_Controller controller);
@@ -27,17 +27,12 @@ class Lv2UiPort final : public ParameterPort {
   // are ignored. Thread: UI.
   void hostValue(std::uint32_t port, float value);
 
-  EditorParameterInfo parameterInfo(int index) const override;
   float currentValue(int index) const override;
-  float toNormalised(int index, float value) const override;
-  float toInternal(int index, float normalised) const override;
   void setParameterFromEditor(int index, float value) override;
   // LV2 hosts learn of gestures from the writes themselves: nothing to tell.
   void beginEdit(int) override {}
   void endEdit(int) override {}
   void updateDisplay() override {}
-  void parameterDisplay(int index, char* text) override;
-  void parameterLabel(int index, char* text) override;
   ActivityRecord activity() const override;
 
  private:

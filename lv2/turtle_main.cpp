@@ -1,22 +1,14 @@
-// Writes the bundle's Turtle into a folder, taking the presets from the factory bank as
-// the VST plug-in holds it. Usage: glimmerwick-lv2-turtle [--with-ui] OUTPUT_DIR
+// Writes the bundle's Turtle into a folder, the presets from the factory bank. Usage:
+// glimmerwick-lv2-turtle [--with-ui] OUTPUT_DIR
 #include <cstdio>
 #include <fstream>
-#include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "lv2/turtle_writer.h"
-#include "plugin/tarn_additive_synth.h"
-#include "plugin/vst/aeffect.h"
+#include "params/factory_bank.h"
 
 namespace {
-
-vst::IntPtr VSTCALLBACK quietHost(vst::AEffect*, std::int32_t opcode, std::int32_t, vst::IntPtr,
-                                  void*, float) {
-  return opcode == vst::audioMasterVersion ? 2400 : 0;
-}
 
 bool finish(std::ofstream& out, const std::string& path) {
   out.close();
@@ -32,17 +24,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [--with-ui] OUTPUT_DIR\n", argv[0]);
     return 2;
   }
-  auto synth = std::unique_ptr<TarnAdditiveSynth>(new (std::nothrow) TarnAdditiveSynth(quietHost));
-  if (synth == nullptr || !synth->constructed()) {
-    std::fprintf(stderr, "glimmerwick-lv2-turtle: cannot create the synthesiser\n");
-    return 1;
-  }
-  std::vector<gw::lv2::PresetData> presets(TarnAuBase::kNumPrograms);
-  for (int i = 0; i < TarnAuBase::kNumPrograms; ++i) {
-    const TarnProgramBasic* program = synth->program(i);
-    presets[i].name = program->getName();
-    for (int p = 0; p < gw::param::kCount; ++p) presets[i].values[p] = program->getValue(p);
-  }
+  std::vector<gw::lv2::PresetData> presets;
+  for (const gw::FactoryPreset& preset : gw::factoryBank)
+    presets.push_back({preset.name, preset.values});
   const std::string dir = argv[argc - 1];
   const std::string manifestPath = dir + "/manifest.ttl";
   const std::string pluginPath = dir + "/" + gw::lv2::kPluginTurtle;

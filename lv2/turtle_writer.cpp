@@ -3,10 +3,10 @@
 #include <charconv>
 #include <cstdio>
 
-#include "lv2/lv2_plugin.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
-#include "plugin/value_texts.h"
+#include "lv2/lv2_ports.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
+#include "params/value_texts.h"
 
 namespace gw::lv2 {
 namespace {
@@ -15,6 +15,7 @@ constexpr const char* kPrefixes =
     "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix log: <http://lv2plug.in/ns/ext/log#> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
@@ -95,6 +96,12 @@ std::string presetUri(int index) {
   return std::string(kPluginUri) + ":preset:" + number;
 }
 
+std::string presetLabel(int index, const std::string& name) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%02d ", index + 1);
+  return number + name;
+}
+
 std::string turtleNumber(float value) {
   char text[32];
   const auto result = std::to_chars(text, text + sizeof text, value);
@@ -123,8 +130,9 @@ void writeManifest(std::ostream& out, std::span<const PresetData> presets, bool 
   }
   for (std::size_t i = 0; i < presets.size(); ++i) {
     out << "\n<" << presetUri(static_cast<int>(i)) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <"
-        << kPluginUri << "> ;\n\trdfs:label " << turtleString(presets[i].name)
-        << " ;\n\trdfs:seeAlso <" << kPresetsTurtle << "> .\n";
+        << kPluginUri << "> ;\n\trdfs:label "
+        << turtleString(presetLabel(static_cast<int>(i), presets[i].name)) << " ;\n\trdfs:seeAlso <"
+        << kPresetsTurtle << "> .\n";
   }
 }
 
@@ -138,7 +146,7 @@ void writePluginDescription(std::ostream& out, bool withUi) {
       << "\tdoap:name \"Glimmerwick\" ;\n"
       << "\tlv2:project <" << kPluginUri << ":project> ;\n"
       << "\tlv2:requiredFeature urid:map ;\n"
-      << "\tlv2:optionalFeature lv2:hardRTCapable ;\n";
+      << "\tlv2:optionalFeature lv2:hardRTCapable , log:log ;\n";
   if (withUi) out << "\tui:ui <" << kUiUri << "> ;\n";
   out << "\tlv2:port\n";
   for (int i = 0; i < param::kCount; ++i) writeControlPort(out, i);
@@ -171,7 +179,8 @@ void writePresets(std::ostream& out, std::span<const PresetData> presets) {
   out << kPrefixes;
   for (std::size_t i = 0; i < presets.size(); ++i) {
     out << "<" << presetUri(static_cast<int>(i)) << ">\n\ta pset:Preset ;\n\tlv2:appliesTo <"
-        << kPluginUri << "> ;\n\trdfs:label " << turtleString(presets[i].name) << " ;\n\tlv2:port";
+        << kPluginUri << "> ;\n\trdfs:label "
+        << turtleString(presetLabel(static_cast<int>(i), presets[i].name)) << " ;\n\tlv2:port";
     for (int p = 0; p < param::kCount; ++p) {
       out << (p == 0 ? " " : " ,\n\t\t") << "[ lv2:symbol \"" << parameterSymbol(p)
           << "\" ; pset:value " << turtleNumber(presets[i].values[p]) << " ]";

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 
 namespace gw::lv2 {
 
@@ -22,6 +22,9 @@ inline constexpr const char* kUiBinaryName = "glimmerwick_lv2_ui.so";
 
 // The preset's URI: the plug-in's URI, ":preset:" and its 1-based number in two digits.
 std::string presetUri(int index);
+// The preset's label: that number and the program's name ("08 Shimmery"), as every tool
+// numbers programs; the number also keeps hosts that sort by label in bank order.
+std::string presetLabel(int index, const std::string& name);
 // The shortest text that reads back as the same float, always a Turtle number.
 std::string turtleNumber(float value);
 // The text between double quotes in Turtle.

@@ -3,13 +3,17 @@
 #include <exception>
 #include <new>
 
+#include "instrument/instrument.h"
 #include "platform/system.h"
 #include "plugin/tarn_additive_synth.h"
+#if GW_WITH_EDITOR
+#include "plugin/tarn_additive_synth_view.h"
+#endif
 
 namespace gw {
 
 bool CpuProbe::sse2Usable() {
-  return platform::cpuHasSse2();
+  return Instrument::processorSupported();
 }
 
 vst::AEffect* createEffect(vst::HostCallback host, bool sse2Usable) {
@@ -20,7 +24,7 @@ vst::AEffect* createEffect(vst::HostCallback host, bool sse2Usable) {
   }
   TarnAdditiveSynth* synth = nullptr;
   try {
-    // The object itself fails quietly; the editor and engine parts it creates may throw.
+    // Programs it could not allocate show in constructed(), not as an exception.
     synth = new (std::nothrow) TarnAdditiveSynth(host);
   } catch (const std::exception&) {
     return nullptr;  // nothing may be thrown into the host
@@ -30,6 +34,14 @@ vst::AEffect* createEffect(vst::HostCallback host, bool sse2Usable) {
     delete synth;
     return nullptr;
   }
+#if GW_WITH_EDITOR
+  try {
+    new TarnAdditiveSynthView(synth);  // becomes the plug-in's editor, owned by the SDK base
+  } catch (const std::exception&) {
+    delete synth;
+    return nullptr;
+  }
+#endif
   return synth->getAeffect();
 }
 

@@ -1,5 +1,5 @@
 // Creating an instance for the exported entry point: the host version check, the
-// processor check and the single allocation of the synthesiser.
+// processor check, the single allocation of the synthesiser and its editor.
 #pragma once
 
 #include "plugin/vst/vst_types.h"

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "plugin/factory_bank.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
-#include "plugin/value_texts.h"
+#include "params/factory_bank.h"
+#include "params/parameter_model.h"
+#include "params/value_texts.h"
+#include "plugin/vendor_requests.h"
 #include "plugin/vst/aeff_editor.h"
 #include "plugin/vst/vst_io.h"
 #if GW_WITH_EDITOR
-#include "view/tarn_additive_synth_view.h"
+#include "view/synth_view.h"
 #endif
 
 namespace {
@@ -35,9 +35,7 @@ TarnAdditiveSynth::TarnAdditiveSynth(vst::HostCallback audioMaster)
     for (int j = 0; j < gw::param::kCount; ++j) target->setValue(j, preset.values[j]);
     target->setName(preset.name);
   }
-#if GW_WITH_EDITOR
-  new TarnAdditiveSynthView(this);  // becomes this plug-in's editor, owned by the SDK base
-#endif
+  if (const TarnProgramBasic* current = currentProgram()) instrument_.playValues(current->values());
 }
 
 // The editor's render thread reads this object: it must stop before the object goes.
@@ -53,7 +51,7 @@ void TarnAdditiveSynth::processReplacing(float**, float** outputs, std::int32_t 
   float* left = outputs[0];
   float* right = outputs[1];
   if (left == nullptr || right == nullptr) return;
-  engine_.renderBlock(gw::ParamView(currentValues()), getSampleRate(), left, right, sampleFrames);
+  instrument_.render(getSampleRate(), left, right, sampleFrames);
 }
 
 std::int32_t TarnAdditiveSynth::processEvents(vst::VstEvents* events) {
@@ -62,33 +60,21 @@ std::int32_t TarnAdditiveSynth::processEvents(vst::VstEvents* events) {
     gw::MidiMessage message;
     if (gw::midiMessageAt(events, i, message)) {
       const std::uint8_t bytes[3] = {message.status, message.data1, message.data2};
-      engine_.midiMessage(bytes, 3);
+      instrument_.takeMidi(message.deltaFrames, bytes, 3);
     }
   }
   return 1;
 }
 
 std::int32_t TarnAdditiveSynth::Reset() {
-  engine_.reset();
+  instrument_.reset();
   return kNoErr;
-}
-
-void TarnAdditiveSynth::setParameter(std::int32_t index, float value) {
-  if (gw::param::isUnused(index)) return;
-  TarnAuBase::setParameter(index, value);
-}
-
-void TarnAdditiveSynth::getParameterDisplay(std::int32_t index, char* text) {
-  if (text != nullptr && gw::param::isUnused(index)) {
-    gw::copyText(text, "Unused", 6);
-    return;
-  }
-  TarnAuBase::getParameterDisplay(index, text);
 }
 
 void TarnAdditiveSynth::setProgram(std::int32_t program) {
   if (program < 0 || program >= kNumPrograms) return;
   TarnAuBase::setProgram(program);
+  instrument_.playValues(currentProgram()->values());
   if (gw::EditorLink* link = editorLink()) link->programChanged();
 }
 
@@ -155,6 +141,12 @@ std::int32_t TarnAdditiveSynth::GetPropertyInfo(std::int32_t property, std::int3
   return kNoErr;
 }
 
+vst::IntPtr TarnAdditiveSynth::vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr,
+                                              float opt) {
+  if (index == gw::kRefusedMidiRequest) return static_cast<vst::IntPtr>(instrument_.refusedMidi());
+  return TarnAuBase::vendorSpecific(index, value, ptr, opt);
+}
+
 void TarnAdditiveSynth::GetActivity(gw::ActivityRecord& record) {
-  record = engine_.activity();
+  record = instrument_.activity();
 }

@@ -1,19 +1,20 @@
-// The synthesiser: the plug-in base made concrete with its host-facing answers, the
-// parameters' value names and texts, and the engine. The whole object,
-// engine included, is one allocation made by the entry point.
+// The synthesiser as a VST 2.4 plug-in: the plug-in base made concrete with its
+// host-facing answers and the parameters' value names and texts, over the format-free
+// instrument. The whole object, instrument included, is one allocation made by the plug-in
+// factory, which also gives it its editor.
 #pragma once
 
 #include <cstdint>
 
 #include "engine/activity_record.h"
-#include "engine/synth_engine.h"
+#include "instrument/instrument.h"
 #include "plugin/tarn_au_base.h"
+#include "plugin/vendor_requests.h"
 
 class TarnAdditiveSynth : public TarnAuBase {
  public:
   static constexpr std::int32_t kVendorVersion = 65547;
-  // 'TWgw', most significant character first.
-  static constexpr std::int32_t kUniqueId = ('T' << 24) | ('W' << 16) | ('g' << 8) | 'w';
+  static constexpr std::int32_t kUniqueId = gw::kModuleUniqueId;
 
   explicit TarnAdditiveSynth(vst::HostCallback audioMaster);
   ~TarnAdditiveSynth() override;
@@ -22,14 +23,10 @@ class TarnAdditiveSynth : public TarnAuBase {
   void resume() override;
   // Writes both outputs; inputs are ignored. Thread: audio.
   void processReplacing(float** inputs, float** outputs, std::int32_t sampleFrames) override;
-  // Takes note on/off, all-notes-off and the pitch wheel; they apply from the next block.
-  // Thread: audio.
+  // Takes the MIDI the instrument answers (notes, pitch wheel, controllers 64, 120, 121,
+  // 123, 126), each to take effect at its deltaFrames in the next block. Thread: audio.
   std::int32_t processEvents(vst::VstEvents* events) override;
 
-  // Ignores the rows named "Unused". Thread: any.
-  void setParameter(std::int32_t index, float value) override;
-  // Shows "Unused" for those rows. Thread: UI.
-  void getParameterDisplay(std::int32_t index, char* text) override;
   // Switches the current program and refreshes the editor. Thread: UI (hosts may use any).
   void setProgram(std::int32_t program) override;
 
@@ -39,6 +36,8 @@ class TarnAdditiveSynth : public TarnAuBase {
   bool getProductString(char* text) override;
   std::int32_t getVendorVersion() override { return kVendorVersion; }
   std::int32_t getPlugCategory() override { return 2; }  // the SDK's synth category
+  // Thread: any. Answers the refused-MIDI count (plugin/vendor_requests.h), else as the base.
+  vst::IntPtr vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr, float opt) override;
 
   std::int32_t GetParameterInfo(std::int32_t scope, std::int32_t index,
                                 gw::CFArray** valueNames) override;
@@ -49,7 +48,7 @@ class TarnAdditiveSynth : public TarnAuBase {
   // Thread: render.
   void GetActivity(gw::ActivityRecord& record) override;
 
-  // Re-initialises the engine's state. Not called on the VST path. Thread: audio, or any
+  // Re-initialises the instrument's effect state. Not called on the VST path. Thread: audio, or any
   // thread while the host is not processing (the engine state it clears is the audio
   // thread's).
   virtual std::int32_t Reset();
@@ -57,5 +56,5 @@ class TarnAdditiveSynth : public TarnAuBase {
 
  private:
   // Voices, note queue and delay line share this object's single allocation.
-  gw::SynthEngine engine_;
+  gw::Instrument instrument_;
 };

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 
-#include "plugin/frame_grab.h"
-#include "plugin/parameter_model.h"
+#include "editor/frame_grab.h"
+#include "params/parameter_model.h"
+#include "params/parameter_text.h"
 
 namespace {
 
@@ -17,7 +19,6 @@ constexpr std::size_t kParameterNameChars = 15;
 constexpr std::size_t kProgramNameChars = 23;
 constexpr std::size_t kLabelChars = 8;
 constexpr std::size_t kVendorChars = 63;
-constexpr int kFloatTextChars = 8;
 constexpr std::size_t kListenerReserve = 32;
 
 }  // namespace
@@ -64,10 +65,10 @@ void TarnAuBase::resume() {
 }
 
 void TarnAuBase::setParameter(std::int32_t index, float value) {
-  if (!gw::isParameterIndex(index) || std::isnan(value)) return;
-  const float internal = gw::toInternal(index, std::clamp(value, 0.0f, 1.0f));
-  currentProgram()->setValue(index, internal);
-  if (gw::EditorLink* link = editorLink()) link->parameterChanged(index, internal);
+  const std::optional<float> internal = gw::acceptNormalised(index, value);
+  if (!internal) return;
+  currentProgram()->setValue(index, *internal);
+  if (gw::EditorLink* link = editorLink()) link->parameterChanged(index, *internal);
 }
 
 float TarnAuBase::getParameter(std::int32_t index) {
@@ -95,38 +96,7 @@ void TarnAuBase::getParameterName(std::int32_t index, char* text) {
 }
 
 void TarnAuBase::getParameterDisplay(std::int32_t index, char* text) {
-  if (text == nullptr) return;
-  text[0] = '\0';
-  if (!gw::isParameterIndex(index)) return;
-  const float v = currentValue(index);
-  switch (gw::kParameterTable[index].unit) {
-    case gw::ParameterUnit::Indexed: {
-      gw::CFHolder<gw::CFArray> names;
-      if (GetParameterInfo(0, index, names.out()) == kNoErr && names.get() != nullptr) {
-        const gw::CFArray* list = names.get();
-        // The position is checked against the list; values outside it show as numbers.
-        if (v >= 0.0f && v < static_cast<float>(list->count())) {
-          gw::CFStringGetCString(list->at(static_cast<std::size_t>(v)), text, kDisplayBytes);
-          return;
-        }
-      }
-      gw::float2string(v, text, kFloatTextChars);
-      return;
-    }
-    case gw::ParameterUnit::Boolean:
-      gw::copyText(text, v != 0.0f ? "On" : "Off", kDisplayBytes - 1);
-      return;
-    default: {
-      ParameterStringFromValue request{index, nullptr, nullptr};
-      if (GetProperty(kParameterStringFromValue, 0, 0, &request) == kNoErr &&
-          request.outString != nullptr) {
-        gw::CFHolder<gw::CFString> held(request.outString);
-        gw::CFStringGetCString(held.get(), text, kDisplayBytes);
-        return;
-      }
-      gw::formatValue(v, text, kDisplayBytes);
-    }
-  }
+  gw::displayText(index, currentValue(index), text, kDisplayBytes);
 }
 
 void TarnAuBase::setProgram(std::int32_t program) {

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/editor_link.h"
 #include "engine/activity_record.h"
-#include "engine/param_view.h"
-#include "plugin/cf_types.h"
-#include "plugin/editor_link.h"
-#include "plugin/tarn_program.h"
+#include "params/cf_types.h"
+#include "params/param_view.h"
+#include "params/tarn_program.h"
 #include "plugin/vst/audio_effect_x.h"
 
 class TarnAuBase : public AudioEffectX {
@@ -65,7 +65,7 @@ class TarnAuBase : public AudioEffectX {
 
   // Thread: UI.
   bool getVendorString(char* text) override;
-  // Thread: UI. Answers only the editor's frame grab (plugin/frame_grab.h); 0 otherwise.
+  // Thread: UI. Answers only the editor's frame grab (editor/frame_grab.h); 0 otherwise.
   vst::IntPtr vendorSpecific(std::int32_t index, vst::IntPtr value, void* ptr, float opt) override;
 
   // Audio Unit-style interface. Thread: UI, except GetActivity: render.

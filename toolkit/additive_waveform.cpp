@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/oscillator.h"
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "toolkit/element_host.h"
 #include "toolkit/gl_shapes.h"
 

@@ -1,6 +1,6 @@
 #include "toolkit/envelope_groups.h"
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "toolkit/element_host.h"
 #include "toolkit/ripple_knob.h"
 

@@ -1,6 +1,6 @@
 #include "view/synth_layout.h"
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "toolkit/additive_waveform.h"
 #include "toolkit/envelope_groups.h"
 #include "toolkit/multi_slider.h"

@@ -1,6 +1,6 @@
 #include "view/waveform_commands.h"
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 
 namespace gw {
 namespace {

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "host/render/parameters.h"
+#include "params/parameter_table.h"
+
 namespace gw::render {
 
 namespace {
@@ -67,7 +70,7 @@ void printPins(host::Plugin& plugin, bool outputs, std::int32_t count, std::ostr
 
 void printInfo(host::Plugin& plugin, const std::string& modulePath, std::ostream& out) {
   const vst::AEffect& e = *plugin.effect();
-  char line[160];
+  char line[256];
   out << "Module:          " << modulePath << '\n';
   out << "Effect name:     " << plugin.effectName() << '\n';
   out << "Vendor:          " << plugin.vendorString() << '\n';
@@ -88,21 +91,37 @@ void printInfo(host::Plugin& plugin, const std::string& modulePath, std::ostream
   out << "Outputs:         " << e.numOutputs << '\n';
   printPins(plugin, true, e.numOutputs, out);
 
-  out << "Parameters:      " << e.numParams << '\n';
-  std::snprintf(line, sizeof line, "  %5s  %-16s %-8s %-24s %s\n", "index", "name", "label",
-                "display", "normalised");
+  // Our own module's names come whole from its table, with the words its values show;
+  // another module's are what it tells a host (often cut short).
+  const bool described = describedByTable(plugin);
+  out << "Parameters:      " << e.numParams
+      << (described ? " (-s takes a name, its unique start or the index; a number or a word)" : "")
+      << '\n';
+  std::snprintf(line, sizeof line, "  %5s  %-26s %-8s %-14s %-10s %s\n", "index", "name", "label",
+                "display", "normalised", described ? "words" : "");
   out << line;
   for (std::int32_t i = 0; i < e.numParams; ++i) {
-    std::snprintf(line, sizeof line, "  %5d  %-16s %-8s %-24s %.6f\n", i,
-                  plugin.parameterName(i).c_str(), plugin.parameterLabel(i).c_str(),
-                  plugin.parameterDisplay(i).c_str(), plugin.getParameter(i));
-    out << line;
+    const std::string name = described ? kParameterTable[i].name : plugin.parameterName(i);
+    std::string words;
+    for (const auto& [word, value] : valueWords(i)) {
+      char pair[48];
+      std::snprintf(pair, sizeof pair, "%s%s=%g", words.empty() ? "" : ", ", word.c_str(),
+                    static_cast<double>(value));
+      words += pair;
+    }
+    std::snprintf(line, sizeof line, "  %5d  %-26s %-8s %-14s %-10.6f %s", i, name.c_str(),
+                  plugin.parameterLabel(i).c_str(), plugin.parameterDisplay(i).c_str(),
+                  plugin.getParameter(i), described ? words.c_str() : "");
+    std::string text = line;
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    out << text << '\n';
   }
 
+  // Numbered from 1, as --program, the standalone and the LV2 presets count.
   const vst::IntPtr current = plugin.dispatch(vst::effGetProgram);
-  out << "Programs:        " << e.numPrograms << " (current " << current << ")\n";
+  out << "Programs:        " << e.numPrograms << " (current " << current + 1 << ")\n";
   for (std::int32_t i = 0; i < e.numPrograms; ++i) {
-    std::snprintf(line, sizeof line, "  %5d  %s\n", i, plugin.programNameIndexed(i).c_str());
+    std::snprintf(line, sizeof line, "  %5d  %s\n", i + 1, plugin.programNameIndexed(i).c_str());
     out << line;
   }
 }

@@ -15,6 +15,8 @@ constexpr double kMaxTail = 600.0;
 // A monitoring gain: enough to tame a loud render or lift a quiet one, never to hide it.
 constexpr double kMinGainDb = -60.0;
 constexpr double kMaxGainDb = 20.0;
+constexpr double kMinNormalizeDb = -60.0;
+constexpr double kMaxNormalizeDb = 0.0;
 
 bool parseNumber(const std::string& text, double& out) {
   if (text.empty()) return false;
@@ -48,19 +50,31 @@ const char* usageText() {
          "  -o, --output FILE      WAV file to write (default glimmerwick.wav)\n"
          "  -m, --midi FILE        Standard MIDI file (format 0 or 1) to play;\n"
          "                         without it a built-in phrase of a few seconds plays\n"
-         "  -p, --program P        program by number (from 0) or by name\n"
-         "  -s, --set NAME=VALUE   set a parameter, by full name or index, in its own\n"
-         "                         units (\"Filter Cutoff=2000\", \"160=-12\"); repeatable\n"
+         "  -p, --program P        program by number (from 1) or by name\n"
+         "  --bank FILE.fxb        load a VST bank of programs (the standalone's, say) first\n"
+         "  -s, --set NAME=VALUE   set a parameter, by full name, unique start of a name or\n"
+         "                         index (as --info lists them), to a number in its own\n"
+         "                         units or a word it shows (\"Filter Cutoff=2000\",\n"
+         "                         \"160=-12\", \"Filter Type=Low\", \"Env 1 Time R2=Inf\");\n"
+         "                         repeatable\n"
          "  --set-normalised NAME=X  set a parameter to the host value X in 0..1\n"
          "  -r, --rate HZ          sample rate (default 44100)\n"
          "  -b, --block FRAMES     block size (default 512)\n"
          "  -f, --format F         float (32-bit, default), pcm16 or pcm24\n"
          "  --max-tail SECONDS     longest release tail after the last event (default 30)\n"
          "  -g, --gain DB          scale the output by DB decibels, -60 to 20 (default 0)\n"
+         "  --normalize DB         scale the output so that its true peak is DB dBTP,\n"
+         "                         -60 to 0 (instead of --gain)\n"
+         "  --loudness             print the output's integrated loudness (EBU R 128, LUFS)\n"
+         "                         and true peak (dBTP)\n"
          "  -h, --help             show this text\n"
          "\n"
          "After the last event the render goes on until the output has stayed below\n"
-         "-100 dBFS for half a second, or the tail reaches its cap.\n";
+         "-100 dBFS for half a second, or the tail reaches its cap. The WAV file is written\n"
+         "under another name beside FILE and takes its place only when the render is\n"
+         "complete. The peak and true peak go to standard error, with a warning when the\n"
+         "output goes over full scale.\n"
+         "Exit status: 0 rendered, 1 the render failed or was refused, 2 a bad option.\n";
 }
 
 const char* formatName(SampleFormat format) {
@@ -89,47 +103,56 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
       name = name.substr(0, name.find('='));
       inlineValue = true;
     }
-    auto takeValue = [&]() {
-      if (inlineValue) return true;
-      if (i + 1 >= args.size()) return false;
-      value = args[++i];
-      return true;
-    };
-    auto needsValue = [&] { return fail("option " + name + " needs a value"); };
     auto isOption = [&](const char* shortName, const char* longName) {
       return (shortName != nullptr && name == shortName) || name == longName;
     };
+    // What the option takes, for its error lines.
+    auto takes = [&](const char* what) {
+      return fail(name + " takes " + what + ", not '" + value + "'");
+    };
+    auto takeValue = [&](const char* what) {
+      if (!inlineValue) {
+        if (i + 1 >= args.size()) return fail(name + " needs a value: " + what);
+        value = args[++i];
+      }
+      return true;
+    };
 
-    if (isOption("-h", "--help") || isOption(nullptr, "--info")) {
-      if (inlineValue) return fail("option " + name + " takes no value");
-      (name == "--info" ? options.info : options.help) = true;
-    } else if (isOption("-o", "--output")) {
-      if (!takeValue() || value.empty()) return needsValue();
-      options.output = value;
-    } else if (isOption("-m", "--midi")) {
-      if (!takeValue() || value.empty()) return needsValue();
-      options.midi = value;
-    } else if (isOption("-p", "--program")) {
-      if (!takeValue() || value.empty()) return needsValue();
-      options.program = value;
+    if (isOption("-h", "--help") || isOption(nullptr, "--info") ||
+        isOption(nullptr, "--loudness")) {
+      if (inlineValue) return fail(name + " takes no value");
+      (name == "--info"       ? options.info
+       : name == "--loudness" ? options.loudness
+                              : options.help) = true;
+    } else if (isOption("-o", "--output") || isOption("-m", "--midi") ||
+               isOption("-p", "--program") || isOption(nullptr, "--bank")) {
+      const bool program = isOption("-p", "--program");
+      const char* what = program ? "a program's number (from 1) or name" : "a file name";
+      if (!takeValue(what)) return false;
+      if (value.empty()) return takes(what);
+      (isOption("-o", "--output") ? options.output
+       : isOption("-m", "--midi") ? options.midi
+       : program                  ? options.program
+                                  : options.bank) = value;
     } else if (isOption("-s", "--set") || isOption(nullptr, "--set-normalised")) {
-      if (!takeValue()) return needsValue();
-      if (!parseSetting(value, name == "--set-normalised", options))
-        return fail("option " + name + " wants NAME=VALUE, not '" + value + "'");
+      if (!takeValue("NAME=VALUE")) return false;
+      if (!parseSetting(value, name == "--set-normalised", options)) return takes("NAME=VALUE");
     } else if (isOption("-r", "--rate")) {
-      if (!takeValue()) return needsValue();
+      constexpr const char* what = "a whole number of hertz from 1000 to 768000";
+      if (!takeValue(what)) return false;
       // WAV headers hold whole hertz.
       if (!parseNumber(value, options.sampleRate) || options.sampleRate < kMinRate ||
           options.sampleRate > kMaxRate || std::floor(options.sampleRate) != options.sampleRate)
-        return fail("sample rate '" + value +
-                    "' is not a whole number of hertz from 1000 to 768000");
+        return takes(what);
     } else if (isOption("-b", "--block")) {
-      if (!takeValue()) return needsValue();
+      constexpr const char* what = "a whole number of frames from 1 to 16384";
+      if (!takeValue(what)) return false;
       if (!parseInt(value, options.blockSize) || options.blockSize < 1 ||
           options.blockSize > kMaxBlock)
-        return fail("block size '" + value + "' is not a whole number from 1 to 16384");
+        return takes(what);
     } else if (isOption("-f", "--format")) {
-      if (!takeValue()) return needsValue();
+      constexpr const char* what = "float, pcm16 or pcm24";
+      if (!takeValue(what)) return false;
       if (value == "float")
         options.format = SampleFormat::Float32;
       else if (value == "pcm16")
@@ -137,24 +160,35 @@ bool parseOptions(std::span<const std::string> args, RenderOptions& options, std
       else if (value == "pcm24")
         options.format = SampleFormat::Pcm24;
       else
-        return fail("format '" + value + "' is not one of float, pcm16, pcm24");
+        return takes(what);
     } else if (isOption(nullptr, "--max-tail")) {
-      if (!takeValue()) return needsValue();
+      constexpr const char* what = "seconds from 0 to 600";
+      if (!takeValue(what)) return false;
       if (!parseNumber(value, options.maxTailSeconds) || options.maxTailSeconds < 0.0 ||
           options.maxTailSeconds > kMaxTail)
-        return fail("tail cap '" + value + "' is not a number of seconds from 0 to 600");
+        return takes(what);
     } else if (isOption("-g", "--gain")) {
-      if (!takeValue()) return needsValue();
+      constexpr const char* what = "decibels from -60 to 20";
+      if (!takeValue(what)) return false;
       if (!parseNumber(value, options.gainDb) || options.gainDb < kMinGainDb ||
           options.gainDb > kMaxGainDb)
-        return fail("gain '" + value + "' is not a number of decibels from -60 to 20");
+        return takes(what);
+    } else if (isOption(nullptr, "--normalize")) {
+      constexpr const char* what = "a peak in decibels from -60 to 0";
+      if (!takeValue(what)) return false;
+      if (!parseNumber(value, options.normalizeDb) || options.normalizeDb < kMinNormalizeDb ||
+          options.normalizeDb > kMaxNormalizeDb)
+        return takes(what);
+      options.normalize = true;
     } else if (name.size() > 1 && name[0] == '-') {
-      return fail("unknown option " + name);
+      return fail("unknown option " + name + " (--help lists them)");
     } else {
       positional.push_back(args[i]);
     }
   }
   if (options.help) return true;
+  if (options.normalize && options.gainDb != 0.0)
+    return fail("--normalize sets the gain itself: give it or --gain, not both");
   if (positional.empty()) return fail("no module file given");
   if (positional.size() > 1)
     return fail("more than one module file given ('" + positional[1] + "')");

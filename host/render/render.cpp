@@ -88,6 +88,7 @@ bool renderSequence(host::Plugin& plugin, const Sequence& sequence, const Render
     frame += block;
   }
   summary.frames = frame;
+  summary.refusedMidi = plugin.refusedMidi();
   summary.wallSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return true;
@@ -102,16 +103,23 @@ std::string summaryLine(const std::string& path, const RenderSummary& summary, d
     rms[c] = decibels(valid > 0 ? std::sqrt(summary.levels[c].sumOfSquares / valid) : 0.0);
   }
   const double speed = seconds / std::max(summary.wallSeconds, 1e-6);
-  char line[512];
+  char refused[96] = "";
+  if (summary.refusedMidi > 0) {
+    std::snprintf(refused, sizeof refused,
+                  "; WARNING: the module refused %u MIDI events (too many in one block)",
+                  summary.refusedMidi);
+  }
+  char line[640];
   std::snprintf(line, sizeof line,
                 ": %.2f s, %.0f Hz stereo %s; peak L %s R %s dBFS; RMS L %s R %s dBFS; "
-                "%.1fx real time%s%s",
+                "%.1fx real time%s%s%s",
                 seconds, sampleRate, formatName(format), decibels(summary.levels[0].peak).c_str(),
                 decibels(summary.levels[1].peak).c_str(), rms[0].c_str(), rms[1].c_str(), speed,
                 summary.tailCapped ? "; tail cut at its cap (notes still sounding?)" : "",
                 summary.levels[0].nonFinite + summary.levels[1].nonFinite > 0
                     ? "; WARNING: non-finite samples in the output"
-                    : "");
+                    : "",
+                refused);
   return path + line;
 }
 

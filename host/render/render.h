@@ -32,6 +32,7 @@ struct RenderSummary {
   double wallSeconds = 0.0;
   bool tailCapped = false;
   ChannelLevels levels[2];
+  std::uint32_t refusedMidi = 0;  // MIDI the module refused, more than a block could hold
 };
 
 // Receives each rendered block; false stops the render as failed.

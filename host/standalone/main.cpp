@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "host/host_library.h"
+#include "host/program_bank.h"
 #include "host/standalone/callback_log.h"
 #include "host/standalone/editor_session.h"
 #include "host/standalone/jack_player.h"
 #include "host/standalone/main_loop.h"
 #include "host/standalone/options.h"
+#include "host/standalone/user_bank.h"
 #include "platform/top_level_window.h"
 
 namespace {
@@ -37,7 +39,7 @@ int main(int argc, char** argv) {
   standalone::StandaloneOptions options;
   std::string error;
   if (!standalone::parseOptions(args, options, error)) {
-    std::fprintf(stderr, "glimmerwick-standalone: %s\n%s", error.c_str(), standalone::usageText());
+    std::fprintf(stderr, "glimmerwick-standalone: %s\n", error.c_str());
     return 2;
   }
   if (options.help) {
@@ -53,12 +55,16 @@ int main(int argc, char** argv) {
   if (module == nullptr) return fail("cannot load " + options.module + ": " + error);
   auto plugin = host::Plugin::create(*module, error);
   if (plugin == nullptr) return fail("cannot create the plug-in: " + error);
-  if (options.program >= 0) {
-    if (options.program >= plugin->effect()->numPrograms) {
-      return fail("no program " + std::to_string(options.program) + " (the module has " +
-                  std::to_string(plugin->effect()->numPrograms) + ")");
+  // The user's programs as the last session left them; saved again when it ends.
+  standalone::UserBank bank;
+  bank.restore(*plugin, options.bank.empty() ? standalone::defaultBankPath(*plugin) : options.bank);
+  if (!options.program.empty()) {
+    int program = 0;
+    if (!host::findProgram(options.program, *plugin, program, error)) {
+      std::fprintf(stderr, "glimmerwick-standalone: %s\n", error.c_str());
+      return 2;
     }
-    plugin->dispatch(vst::effSetProgram, 0, options.program);
+    plugin->dispatch(vst::effSetProgram, 0, program);
   }
 
   bool soundFailed = false;
@@ -81,6 +87,14 @@ int main(int argc, char** argv) {
     code = standalone::runMainLoop(session, options, clients);
   }
   sound.reset();  // the audio thread stops before the plug-in closes
+  if (const std::uint32_t refused = plugin->refusedMidi(); refused > 0) {
+    std::fprintf(
+        stderr,
+        "glimmerwick-standalone: the module refused %u MIDI events (too many in one block)\n",
+        refused);
+  }
+  // A screenshot run edits nothing and leaves the user's files alone.
+  if (options.screenshot.empty() && !bank.save(*plugin)) code = 1;
   plugin->close();
   return code;
 }

@@ -7,11 +7,6 @@
 namespace gw::standalone {
 namespace {
 
-bool parseInt(const std::string& text, int& value) {
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
 bool parseSeconds(const std::string& text, double& value) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   return ec == std::errc() && end == text.data() + text.size() && !text.empty() &&
@@ -24,7 +19,10 @@ const char* usageText() {
   return "Usage: glimmerwick-standalone [options] [MODULE.so]\n"
          "Opens the editor of a VST 2.4 module in a window of its own.\n"
          "MODULE.so defaults to the glimmerwick.so built next to this program.\n"
-         "  --program N            select program N (0-based) before opening the editor\n"
+         "  --program P            select program P, by number (from 1) or name\n"
+         "  --bank FILE.fxb        the bank of programs to start from and save to at quit\n"
+         "                         (default: TWgw.fxb, say, in ~/.local/share/\n"
+         "                         com.tarnwell.glimmerwick, named by the module's id)\n"
          "  --screenshot FILE.png  write the window's pixels to FILE.png, then exit\n"
          "  --after SECONDS        when to take the screenshot (default 2)\n"
          "  --print-automation     print the editor's parameter edits on standard output\n"
@@ -64,17 +62,14 @@ bool parseOptions(std::span<const std::string> args, StandaloneOptions& options,
       options.audio = false;
     } else if (arg == "--no-connect") {
       options.connectPorts = false;
-    } else if (arg == "--midi" || arg == "--jack-name") {
-      std::string& target = arg == "--midi" ? options.midiFile : options.jackName;
+    } else if (arg == "--midi" || arg == "--jack-name" || arg == "--bank" || arg == "--program") {
+      std::string& target = arg == "--midi"        ? options.midiFile
+                            : arg == "--jack-name" ? options.jackName
+                            : arg == "--bank"      ? options.bank
+                                                   : options.program;
       if (!value(target)) return false;
       if (target.empty()) {
         error = arg + " needs a value";
-        return false;
-      }
-    } else if (arg == "--program") {
-      if (!value(text)) return false;
-      if (!parseInt(text, options.program) || options.program < 0) {
-        error = "--program needs a program number from 0, not '" + text + "'";
         return false;
       }
     } else if (arg == "--screenshot") {

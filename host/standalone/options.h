@@ -9,7 +9,8 @@ namespace gw::standalone {
 struct StandaloneOptions {
   std::string module;  // empty: the module built next to this program
   bool help = false;
-  int program = -1;              // -1: the module's current program
+  std::string program;           // number (from 1) or name; empty: the current program
+  std::string bank;              // .fxb file of the user's programs; empty: the default one
   std::string screenshot;        // PNG to write, then exit; empty: run until closed
   double screenshotAfter = 2.0;  // seconds after the editor opened
   bool printAutomation = false;  // parameter edits the editor reports, on standard output

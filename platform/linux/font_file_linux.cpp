@@ -59,4 +59,9 @@ bool isReadableFile(const std::string& path) {
   return !path.empty() && access(path.c_str(), R_OK) == 0;
 }
 
+// fontconfig has already answered with a file.
+FontData editorFontData() {
+  return {};
+}
+
 }  // namespace gw::platform

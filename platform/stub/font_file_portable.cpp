@@ -18,4 +18,8 @@ bool isReadableFile(const std::string& path) {
   return !path.empty() && std::ifstream(path, std::ios::binary).good();
 }
 
+FontData editorFontData() {
+  return {};
+}
+
 }  // namespace gw::platform

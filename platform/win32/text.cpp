@@ -20,6 +20,17 @@ std::wstring widen(std::string_view utf8) {
   return wide;
 }
 
+std::string narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  const int size = static_cast<int>(utf16.size());
+  const int count =
+      WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+  if (count <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(count), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), count, nullptr, nullptr);
+  return utf8;
+}
+
 std::string errorText(unsigned long code) {
   // The system allocates: a fixed buffer would make texts longer than it fail outright.
   char* message = nullptr;

@@ -12,14 +12,15 @@ scripts/install-deps build editor gui || exit 1
 common=(-G "Unix Makefiles" -DGW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
         "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1")
 
-# Tests of code that runs on more than one thread: the note queue across two threads, the
-# editor's pending changes, text objects and preferences from several threads, parameters
+# Tests of code that runs on more than one thread: the note queue across two threads, values
+# taken into the instrument while it renders, the editor's pending changes, text objects and preferences from several threads, parameters
 # and audio of the module on different threads, and the editor's render thread with host
 # changes arriving from other threads (the editor GUI suites), and the effects' requests
 # handed from the UI thread to the render thread.
-threaded_targets=(gw_engine_tests toolkit_tests gw_params_tests gw_platform_tests glimmerwick
-                  glimmerwick-standalone gw_module_tests gw_safety_threaded_tests
-                  editor_gui_tests module_editor_gui_tests effects_tests controls_tests)
+threaded_targets=(gw_engine_tests gw_instrument_tests toolkit_tests gw_params_tests
+                  gw_platform_tests glimmerwick glimmerwick-standalone gw_module_tests
+                  gw_safety_threaded_tests editor_gui_tests module_editor_gui_tests effects_tests
+                  controls_tests)
 threaded_regex='Thread|Concurrent|Parallel|^editor_gui_tests$|^module_editor_gui_tests$'
 
 status=0

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "editor/about_dialog.h"
-#include "editor/display_flags.h"
+#include "gfx/display_flags.h"
 #include "platform/preferences.h"
 #include "platform/top_level_window.h"
 #include "resources/resource_table.h"

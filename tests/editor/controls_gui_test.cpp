@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "editor/display_flags.h"
 #include "editor/render_window.h"
 #include "editor/text_font.h"
 #include "effects/ripple_knob_renderer.h"
 #include "effects/ripples.h"
 #include "effects/vortex.h"
+#include "gfx/display_flags.h"
 #include "host/standalone/png_writer.h"
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "resources/resource_table.h"
 #include "tests/editor/editor_gui_fixture.h"
 #include "toolkit/button.h"

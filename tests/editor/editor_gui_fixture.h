@@ -10,9 +10,9 @@
 #include <mutex>
 #include <vector>
 
-#include "editor/tarn_editor.h"
 #include "platform/top_level_window.h"
 #include "plugin/tarn_additive_synth.h"
+#include "plugin/tarn_editor.h"
 #include "plugin/vst/aeffect.h"
 
 namespace gw::test {

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "editor/about_dialog.h"
-#include "editor/display_flags.h"
-#include "editor/resource_loader.h"
+#include "gfx/display_flags.h"
+#include "gfx/resource_loader.h"
 #include "platform/preferences.h"
 #include "platform/system.h"
 #include "resources/resource_table.h"

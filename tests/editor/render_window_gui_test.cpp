@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "plugin/factory_bank.h"
+#include "params/factory_bank.h"
 #include "tests/editor/editor_gui_fixture.h"
 #include "toolkit/control.h"
 #include "toolkit/group.h"

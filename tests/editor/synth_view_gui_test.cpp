@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "editor/display_flags.h"
+#include "gfx/display_flags.h"
+#include "params/parameter_ids.h"
 #include "platform/preferences.h"
-#include "plugin/parameter_ids.h"
 #include "plugin/vst/aeffect.h"
 #include "resources/resource_table.h"
 #include "tests/editor/editor_gui_fixture.h"

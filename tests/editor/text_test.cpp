@@ -2,15 +2,20 @@
 // the status line share, the label collection's buffer, and the tooltip's easing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/static_text.h"
 #include "editor/status_text.h"
 #include "editor/text_font.h"
+#include "platform/font_collection.h"
 #include "platform/font_file.h"
 #include "platform/system.h"
 
@@ -34,7 +39,7 @@ class TextFontTest : public ::testing::Test {
   static void SetUpTestSuite() {
     MessageCapture capture;
     font_ = new TextFont();
-    ASSERT_TRUE(font_->loaded()) << "no face found at " << font_->path();
+    ASSERT_TRUE(font_->loaded()) << "no face found at " << font_->origin();
   }
   static void TearDownTestSuite() { delete font_; }
   static std::vector<GlyphQuad> layout(std::string_view text, float x, float y) {
@@ -45,6 +50,46 @@ class TextFontTest : public ::testing::Test {
   static TextFont* font_;
 };
 TextFont* TextFontTest::font_ = nullptr;
+
+std::vector<unsigned char> readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::uint32_t word(const std::vector<unsigned char>& bytes, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < size; ++i) value = value << 8 | bytes.at(at + i);
+  return value;
+}
+
+void putWord(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 3; i >= 0; --i, value >>= 8) bytes.at(at + i) = static_cast<unsigned char>(value);
+}
+
+// Font files put together as a .ttc holds them: "ttcf", version 1, the face count and
+// each face's offset; then per face its table directory and tables, the offsets counting
+// from the collection's start.
+std::vector<unsigned char> makeCollection(const std::vector<std::vector<unsigned char>>& fonts,
+                                          std::vector<std::size_t>& faceOffsets) {
+  std::vector<unsigned char> ttc = {'t', 't', 'c', 'f', 0, 1, 0, 0, 0, 0, 0, 0};
+  putWord(ttc, 8, static_cast<std::uint32_t>(fonts.size()));
+  ttc.resize(12 + 4 * fonts.size());
+  for (std::size_t f = 0; f < fonts.size(); ++f) {
+    const std::vector<unsigned char>& font = fonts[f];
+    faceOffsets.push_back(ttc.size());
+    putWord(ttc, 12 + 4 * f, static_cast<std::uint32_t>(ttc.size()));
+    const std::size_t tables = word(font, 4, 2), directory = ttc.size();
+    ttc.insert(ttc.end(), font.begin(), font.begin() + 12 + 16 * tables);
+    for (std::size_t t = 0; t < tables; ++t) {
+      const std::size_t offset = word(font, 12 + 16 * t + 8, 4);
+      const std::size_t length = word(font, 12 + 16 * t + 12, 4);
+      putWord(ttc, directory + 12 + 16 * t + 8, static_cast<std::uint32_t>(ttc.size()));
+      ttc.insert(ttc.end(), font.begin() + offset, font.begin() + offset + length);
+      ttc.resize((ttc.size() + 3) & ~std::size_t{3}, 0);
+    }
+  }
+  return ttc;
+}
 
 TEST(FontFile, WindirNamesTheWindowsFontsFolderOtherwiseTheSystemHasAFace) {
   const char* saved = std::getenv("WINDIR");
@@ -58,23 +103,100 @@ TEST(FontFile, WindirNamesTheWindowsFontsFolderOtherwiseTheSystemHasAFace) {
   if (saved != nullptr) setenv("WINDIR", restore.c_str(), 1);
 }
 
-TEST(FontFile, AMissingOrUnreadableFaceIsReportedAndLeavesNoFont) {
+// Every opening of the editor makes its font anew: the box stops the host once a
+// process, standard error hears of each.
+TEST(FontFile, AMissingOrUnreadableFaceIsReportedOnceAProcessAndLeavesNoFont) {
+  {
+    MessageCapture capture;
+    ::testing::internal::CaptureStderr();
+    TextFont missing("/nonexistent/fonts/tahoma.ttf");
+    TextFont again("/nonexistent/fonts/tahoma.ttf");
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(missing.loaded());
+    EXPECT_FALSE(again.loaded());
+    const std::string text =
+        "Error: Unable to locate the required font file '/nonexistent/fonts/tahoma.ttf'";
+    ASSERT_EQ(capture.messages, std::vector<std::string>{text});
+    EXPECT_EQ(err, text + "\n" + text + "\n");
+  }
   MessageCapture capture;
-  TextFont missing("/nonexistent/fonts/tahoma.ttf");
-  EXPECT_FALSE(missing.loaded());
   const std::string junkPath = ::testing::TempDir() + "not-a-font.ttf";
   std::ofstream(junkPath) << "this is not a TrueType file";
   TextFont junk(junkPath);
+  TextFont junkInMemory(
+      platform::FontData{"Junk", {'n', 'o', 't', ' ', 'a', ' ', 'f', 'a', 'c', 'e'}});
+  TextFont empty(platform::FontData{});
   EXPECT_FALSE(junk.loaded());
-  ASSERT_EQ(capture.messages.size(), 2u);
-  EXPECT_EQ(capture.messages[0],
-            "Error: Unable to locate the required font file '/nonexistent/fonts/tahoma.ttf'");
-  EXPECT_EQ(capture.messages[1], "Error: Unable to load font");
+  EXPECT_FALSE(junkInMemory.loaded());
+  EXPECT_FALSE(empty.loaded());
+  EXPECT_EQ(capture.messages, std::vector<std::string>{"Error: Unable to load font"});
   // Without a face every metric is 0 and nothing is laid out.
   std::vector<GlyphQuad> quads;
   EXPECT_EQ(junk.layout("abc", 0, 0, quads), 0);
   EXPECT_EQ(junk.textWidth("abc"), 0.0f);
   EXPECT_EQ(junk.sizeHeight(), 0.0f);
+}
+
+// Where the system hands the face out as a whole file in memory (GDI on Windows): the
+// same face as from the file, still read after the caller's copy is gone, since glyphs are
+// made on first use.
+TEST(FontFile, AFaceFromMemoryIsTheFilesFaceAndKeepsItsBytes) {
+  const std::string path = platform::editorFontPath();
+  std::vector<unsigned char> bytes = readFile(path);
+  ASSERT_GT(bytes.size(), 10000u) << path;
+  TextFont fromFile(path);
+  std::unique_ptr<TextFont> fromMemory;
+  {
+    platform::FontData data{"The system's face", bytes};
+    fromMemory = std::make_unique<TextFont>(std::move(data));
+  }
+  std::fill(bytes.begin(), bytes.end(), 0);
+  ASSERT_TRUE(fromFile.loaded() && fromMemory->loaded());
+  EXPECT_EQ(fromMemory->origin(), "The system's face");
+  EXPECT_EQ(fromMemory->sizeHeight(), fromFile.sizeHeight());
+  EXPECT_EQ(fromMemory->descender(), fromFile.descender());
+  const std::string_view title = "tarnwell : glimmerwick 1.0.11 AVWa";
+  EXPECT_EQ(fromMemory->textWidth(title), fromFile.textWidth(title));
+  std::vector<GlyphQuad> a, b;
+  ASSERT_EQ(fromMemory->layout(title, 60, 395, a), fromFile.layout(title, 60, 395, b));
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].left, b[i].left);
+    EXPECT_EQ(a[i].top - a[i].bottom, b[i].top - b[i].bottom);
+  }
+}
+
+// GDI hands out a face of a collection as the collection's bytes from the face's table
+// directory on: FreeType finds no face in them until the tables are copied out.
+TEST(FontFile, AFaceOfACollectionBecomesAFontFileOfItsOwn) {
+  const std::string dejavu = "/usr/share/fonts/truetype/dejavu/";
+  const auto regular = readFile(dejavu + "DejaVuSans.ttf");
+  const auto bold = readFile(dejavu + "DejaVuSans-Bold.ttf");
+  ASSERT_FALSE(regular.empty() || bold.empty()) << "fonts-dejavu-core";
+  std::vector<std::size_t> faces;
+  const auto ttc = makeCollection({regular, bold}, faces);
+  EXPECT_TRUE(platform::isFontCollection(ttc));
+  EXPECT_FALSE(platform::isFontCollection(bold));
+  const std::vector<unsigned char> handedOut(ttc.begin() + faces[1], ttc.end());
+
+  MessageCapture capture;
+  TextFont slice(platform::FontData{"as handed out", handedOut});
+  EXPECT_FALSE(slice.loaded());
+  TextFont fromCollection(
+      platform::FontData{"DejaVu Sans Bold", platform::faceOfCollection(ttc, handedOut)});
+  TextFont fromFile(dejavu + "DejaVuSans-Bold.ttf");
+  TextFont regularFromFile(dejavu + "DejaVuSans.ttf");
+  ASSERT_TRUE(fromCollection.loaded() && fromFile.loaded() && regularFromFile.loaded());
+  const std::string_view text = "tarnwell : glimmerwick 1.0.11";
+  EXPECT_EQ(fromCollection.textWidth(text), fromFile.textWidth(text));
+  EXPECT_NE(fromCollection.textWidth(text), regularFromFile.textWidth(text));
+  EXPECT_EQ(fromCollection.sizeHeight(), fromFile.sizeHeight());
+
+  // A directory that names a table beyond the collection, or is cut short, gives nothing.
+  auto pastTheEnd = handedOut;
+  putWord(pastTheEnd, 12 + 8, static_cast<std::uint32_t>(ttc.size() - 2));
+  EXPECT_TRUE(platform::faceOfCollection(ttc, pastTheEnd).empty());
+  EXPECT_TRUE(platform::faceOfCollection(ttc, {handedOut.begin(), handedOut.begin() + 20}).empty());
+  EXPECT_TRUE(platform::faceOfCollection(ttc, {}).empty());
 }
 
 TEST_F(TextFontTest, MetricsAreThoseOfAFaceOfSize28DrawnAtHalfSize) {

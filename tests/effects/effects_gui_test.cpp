@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "editor/texture.h"
 #include "effects/ripple_knob_renderer.h"
 #include "effects/ripples.h"
 #include "effects/vortex.h"
+#include "gfx/texture.h"
 #include "platform/gl_context.h"
 #include "platform/top_level_window.h"
 #include "platform/window.h"

@@ -1,7 +1,7 @@
 // Sets the process-wide "Enable eye candy" switch for one test and restores it after.
 #pragma once
 
-#include "editor/display_flags.h"
+#include "gfx/display_flags.h"
 
 namespace gw::test {
 

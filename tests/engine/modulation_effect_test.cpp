@@ -181,7 +181,8 @@ TEST_F(ModulationTest, ASilentTailStopsWorkingButKeepsTheLfoAndLineMoving) {
 // With AVX the line is read two frames at a time where every read lies three or more
 // frames behind its write, frame by frame otherwise; both give the same samples. Delays
 // from the shortest on, blocks of odd lengths, a line that shrinks and grows back (the
-// frames past its end keep their older values), feedback, and the write position wrapping.
+// frames past its end keep their older values), feedback, the write position wrapping,
+// and an echo fade (the plain way, both) that empties the line part-way through a chunk.
 TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
   const std::vector<InstructionSet> sets = test::usableSets();
   if (sets.size() < 2) GTEST_SKIP() << "no AVX on this processor";
@@ -206,6 +207,7 @@ TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
     for (size_t start = 0; start < input.size(); start += block) {
       // A shorter line, then the longer one again with its far frames as they were.
       program.set(param::kModulationSweep, start >= 2000 && start < 4000 ? 0.5f : 2.0f);
+      if (start <= 1500 && 1500 < start + block) effect->silence(700);  // echoes fade out
       const int n = static_cast<int>(std::min<size_t>(block, input.size() - start));
       effect->process(program.view(), 44100.0f, out.left.data() + start, out.right.data() + start,
                       n);

@@ -55,9 +55,11 @@ TEST_F(Notes, RestrikingAHeldKeyReleasesTheOldVoiceAndTheNoteOffTheNewOne) {
   EXPECT_TRUE(isReleased(engine->voice(1)));
 }
 
-TEST_F(Notes, Controllers123And126ReleaseAllAndOthersChangeNothing) {
+TEST_F(Notes, Controllers123And126ReleaseAllAndOthersReleaseNothing) {
   program.makeOrgan();
-  for (std::uint8_t cc : {121, 120, 64, 1, 123, 126}) {
+  // 121 resets the pedal and the wheel (neither is in use here); 64 holds rather than
+  // releases; 120 fades (tests/engine/playing_test.cpp).
+  for (std::uint8_t cc : {121, 64, 1, 123, 126}) {
     engine = test::makeEngine();
     send(*engine, 0x90, 60, 100);
     send(*engine, 0x91, 67, 100);

@@ -3,10 +3,20 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -86,12 +96,11 @@ TEST(RenderModule, APureToneStartsInItsBlockAtItsPitchAndTheTailEnds) {
   ASSERT_FALSE(left.empty());
   for (float v : left) ASSERT_TRUE(std::isfinite(v));
 
-  // The note-on at 0.5 s (frame 24000) sounds from the start of its block.
-  const std::size_t blockStart = (24000 / kBlock) * kBlock;
+  // The note-on at 0.5 s (frame 24000, inside a block) sounds from its own sample: its
+  // first sample is the sine at phase 0, then it rises.
   std::size_t onset = 0;
-  while (onset < left.size() && std::fabs(left[onset]) < 1e-4f) ++onset;
-  EXPECT_GE(onset, blockStart);
-  EXPECT_LE(onset, blockStart + 4);
+  while (onset < left.size() && left[onset] == 0.0f) ++onset;
+  EXPECT_EQ(onset, 24001u);
 
   EXPECT_NEAR(pitchByZeroCrossings(left, 26000, 47000), 440.0, 0.5);
   float peak = 0.0f;
@@ -108,7 +117,7 @@ TEST(RenderModule, APureToneStartsInItsBlockAtItsPitchAndTheTailEnds) {
 
 TEST(RenderModule, TheBuiltInPhraseIsHeardAndSummarised) {
   const std::string wav = scratch("phrase.wav");
-  ASSERT_EQ(runRender("-p 2 --max-tail 5 -o '" + wav + "'", scratch("phrase.txt")), 0);
+  ASSERT_EQ(runRender("-p 3 --max-tail 5 -o '" + wav + "'", scratch("phrase.txt")), 0);
   std::ifstream summary(scratch("phrase.txt"));
   std::string line;
   std::getline(summary, line);
@@ -122,6 +131,32 @@ TEST(RenderModule, TheBuiltInPhraseIsHeardAndSummarised) {
   EXPECT_GT(peak, 1e-3f) << "the phrase should be heard";
 }
 
+// What --info prints round-trips: every settable parameter's name with the value text it
+// shows, all given back to -s at once, is accepted.
+TEST(RenderModule, EveryNameAndShownValueThatInfoPrintsIsTakenBySet) {
+  const std::string info = scratch("info.txt");
+  ASSERT_EQ(runRender("--info", info), 0);
+  std::ifstream in(info);
+  const std::regex row(R"(^ +(\d+)  (.{26}) (.{8}) (\S+) +[0-9.]+( .*)?$)");
+  std::string line, settings;
+  int rows = 0;
+  while (std::getline(in, line)) {
+    std::smatch m;
+    if (!std::regex_match(line, m, row)) continue;
+    std::string name = m[2];
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (name == "u" || name == "Unused") continue;
+    settings += "-s '" + name + "=" + m[4].str() + "' ";
+    ++rows;
+  }
+  EXPECT_EQ(rows, 139);  // 180 less the 41 rows nothing reads
+  const std::string midi = scratch("info_note.mid");
+  writeOneNote(midi);
+  EXPECT_EQ(runRender(settings + "--max-tail 0 -m '" + midi + "' -o '" + scratch("info.wav") + "'",
+                      scratch("info_render.txt")),
+            0);
+}
+
 TEST(RenderModule, MusicLongerThanAWavFileHoldsIsRefused) {
   // One delta of 2^28 - 1 ticks at the slowest tempo and one tick per quarter note.
   const unsigned char bytes[] = {'M',  'T',  'h',  'd',  0,    0,   0,    6,    0,    0,
@@ -133,6 +168,188 @@ TEST(RenderModule, MusicLongerThanAWavFileHoldsIsRefused) {
   std::ofstream(midi, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
   EXPECT_NE(runRender("-m '" + midi + "' -o '" + wav + "' 2>/dev/null", scratch("long.txt")), 0);
   EXPECT_FALSE(std::ifstream(wav).good()) << "no output file is left behind";
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Outcome {
+  int code = -1;
+  std::string err;
+};
+
+// The renderer with these arguments (the module last unless given), its exit code and
+// standard error.
+Outcome render(const std::string& arguments, bool withModule = true) {
+  const std::string err = scratch("stderr.txt");
+  const std::string command = std::string("'") + GW_RENDER_EXE + "' " + arguments +
+                              (withModule ? std::string(" '") + GW_MODULE + "'" : "") +
+                              " >/dev/null 2>'" + err + "'";
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(err)};
+}
+
+int lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The renderer never writes over a file it reads, however the output names it, and says
+// so in one line before it opens anything.
+TEST(RenderRefusals, AnOutputThatIsAnInputLeavesBothFilesAsTheyWere) {
+  namespace fs = std::filesystem;
+  const fs::path dir = scratch("refusals");
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  const fs::path module = dir / "mod.so";
+  fs::copy_file(GW_MODULE, module);
+  const std::string moduleBytes = slurp(module);
+  Outcome run = render(
+      "-o '" + (dir / "sub" / ".." / "mod.so").string() + "' '" + module.string() + "'", false);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(lines(run.err), 1) << run.err;
+  EXPECT_NE(run.err.find("is the module it renders through"), std::string::npos) << run.err;
+  EXPECT_EQ(slurp(module), moduleBytes);
+
+  const fs::path midi = dir / "song.mid", link = dir / "sub" / "link.mid";
+  writeOneNote(midi.string());
+  ASSERT_EQ(::link(midi.c_str(), link.c_str()), 0);
+  const std::string midiBytes = slurp(midi);
+  for (const fs::path& output : {link, dir / "sub" / ".." / "song.mid"}) {
+    run = render("-m '" + midi.string() + "' -o '" + output.string() + "'");
+    EXPECT_EQ(run.code, 1) << output;
+    EXPECT_EQ(lines(run.err), 1) << run.err;
+    EXPECT_NE(run.err.find("is the MIDI file it plays"), std::string::npos) << run.err;
+    EXPECT_EQ(slurp(midi), midiBytes);
+    EXPECT_EQ(slurp(link), midiBytes);
+  }
+  fs::remove_all(dir);
+}
+
+// One held note of five minutes: long enough to be caught while rendering.
+void writeLongNote(const std::string& path) {
+  // 288000 ticks at 480 a beat and 120 BPM: 300 s, as a three-byte delta.
+  const unsigned char bytes[] = {'M',  'T',  'h',  'd',  0,    0,    0,  6, 0,    0,    0,    1,
+                                 0x01, 0xE0, 'M',  'T',  'r',  'k',  0,  0, 0,    14,   0x00, 0x90,
+                                 60,   100,  0x91, 0xCA, 0x00, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+// Killed mid-way, by a signal it can answer or one it cannot, the render leaves the old
+// output as it was; a signal it can answer also takes its unfinished file away.
+TEST(RenderRefusals, AnInterruptedRenderLeavesTheOldOutputUntouched) {
+  namespace fs = std::filesystem;
+  const fs::path dir = scratch("interrupted");
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path midi = dir / "long.mid", output = dir / "out.wav";
+  writeLongNote(midi.string());
+  for (int signal : {SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(signal);
+    std::ofstream(output) << "the old take";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      execl(GW_RENDER_EXE, GW_RENDER_EXE, "-m", midi.c_str(), "-o", output.c_str(), GW_MODULE,
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Wait until the render is writing its new file.
+    const auto partial = [&] {
+      for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.path().extension() == ".part" && fs::file_size(entry.path()) > 100000)
+          return true;
+      return false;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!partial() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(partial());
+    ::kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(slurp(output), "the old take");
+    if (signal == SIGTERM) {
+      EXPECT_FALSE(partial()) << "the unfinished file is gone";
+    }
+  }
+  fs::remove_all(dir);
+}
+
+double reportedPeak(const std::string& err) {
+  const auto at = err.find("peak ");
+  return at == std::string::npos ? 99.0 : std::stod(err.substr(at + 5));
+}
+
+// Over full scale the renderer warns and names the gain that keeps it under, which does;
+// a quiet render draws no warning; --normalize puts the true peak where it is asked.
+TEST(RenderRefusals, TheClipWarningComesWithAGainThatKeepsTheOutputUnder) {
+  const std::string wav = scratch("loud.wav");
+  Outcome run = render("-p Defaults -f pcm16 -o '" + wav + "'");
+  ASSERT_EQ(run.code, 0) << run.err;
+  const auto warning = run.err.find("warning: " + wav + " goes over full scale (peak +");
+  ASSERT_NE(warning, std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("16-bit PCM clipped it"), std::string::npos) << run.err;
+  const auto gain = run.err.find("-g ", warning);
+  ASSERT_NE(gain, std::string::npos) << run.err;
+  const std::string advised = run.err.substr(gain, run.err.find(' ', gain + 3) - gain);
+
+  run = render("-p Defaults -f pcm16 " + advised + " -o '" + wav + "'");
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << advised << ": " << run.err;
+  EXPECT_LT(reportedPeak(run.err), 0.0) << run.err;
+
+  run = render("-p Defaults --normalize -3 -o '" + wav + "'");
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+  const auto truePeak = run.err.find("true peak ");
+  ASSERT_NE(truePeak, std::string::npos) << run.err;
+  EXPECT_NEAR(std::stod(run.err.substr(truePeak + 10)), -3.0, 0.05) << run.err;
+  // The float file's format chunk is complete: sox reads it without a word.
+  const std::string sox = "sox --i '" + wav + "' 2>&1 >/dev/null";
+  if (std::system("command -v sox >/dev/null") == 0) {
+    FILE* pipe = popen(sox.c_str(), "r");
+    char buffer[256] = {};
+    const std::size_t read = std::fread(buffer, 1, sizeof buffer - 1, pipe);
+    pclose(pipe);
+    EXPECT_EQ(std::string(buffer, read), "");
+  }
+}
+
+// One error style: a bad option, a parameter or a program the module lacks, all one line
+// naming the option, all exit code 2.
+TEST(RenderRefusals, EveryBadOptionIsOneLineWithTheSameExitCode) {
+  const std::string out = "-o '" + scratch("bad.wav") + "' ";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"-g loud", "-g takes decibels from -60 to 20, not 'loud'"},
+      {"-r 44.1k", "-r takes a whole number of hertz"},
+      {"--block 0", "--block takes a whole number of frames"},
+      {"-f mp3", "-f takes float, pcm16 or pcm24, not 'mp3'"},
+      {"--normalize 3", "--normalize takes a peak in decibels from -60 to 0"},
+      {"--frobnicate", "unknown option --frobnicate"},
+      {"-s 'Velocity Filtr=1'", "--set 'Velocity Filtr=1': no parameter's name is or starts"},
+      {"-s 'Filter Type=Lowish'", "Filter Type (141) takes a number from 0 to 4 or one of"},
+      {"-p 33", "--program takes a number from 1 to 32"},
+      {"-p 0", "--program takes a number from 1 to 32"},
+      {"-p Nonesuch", "--program takes a number from 1 to 32 or a program's name"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const Outcome run = render(out + arguments);
+    EXPECT_EQ(run.code, 2) << arguments << ": " << run.err;
+    EXPECT_EQ(lines(run.err), 1) << arguments << ": " << run.err;
+    EXPECT_EQ(run.err.rfind("glimmerwick-render: ", 0), 0u) << arguments << ": " << run.err;
+    EXPECT_NE(run.err.find(message), std::string::npos) << arguments << ": " << run.err;
+  }
+  const Outcome none = render("", false);
+  EXPECT_EQ(none.code, 2);
+  EXPECT_NE(none.err.find("Usage: glimmerwick-render"), std::string::npos);
+  const Outcome missing = render(out + "/nonexistent/glimmerwick.so", false);
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(lines(missing.err), 1) << missing.err;
 }
 
 }  // namespace

@@ -60,6 +60,15 @@ TEST(RenderOptions, EveryOptionInBothSpellings) {
   EXPECT_TRUE(defaults.midi.empty());
   EXPECT_EQ(defaults.gainDb, 0.0);
 
+  RenderOptions normalized;
+  ASSERT_TRUE(
+      parse({"--normalize=-1.5", "--bank", "my.fxb", "--loudness", "synth.so"}, normalized, error))
+      << error;
+  EXPECT_TRUE(normalized.normalize);
+  EXPECT_EQ(normalized.normalizeDb, -1.5);
+  EXPECT_EQ(normalized.bank, "my.fxb");
+  EXPECT_TRUE(normalized.loudness);
+
   RenderOptions help;
   EXPECT_TRUE(parse({"--help"}, help, error));  // needs no module
   EXPECT_TRUE(help.help);
@@ -87,6 +96,9 @@ TEST(RenderOptions, BadCommandLinesAreRefusedWithOneLine) {
       {"-s", "=3", "a.so"},
       {"-s", "Volume=", "a.so"},
       {"--info=yes", "a.so"},
+      {"--normalize", "1", "a.so"},
+      {"--normalize", "-3", "-g", "2", "a.so"},
+      {"--bank", "", "a.so"},
   };
   for (const auto& args : bad) {
     RenderOptions o;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "host/program_bank.h"
 #include "host/render/parameters.h"
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
+#include "params/parameter_model.h"
 
 namespace gw::render {
 namespace {
@@ -110,9 +113,14 @@ TEST(RenderParameters, FullNamesIndicesAndRefusals) {
   EXPECT_EQ(findTableParameter("velocity filter env amount", error), 157);  // past 15 chars
   EXPECT_EQ(findTableParameter("160", error), param::kCoarseTune);
   EXPECT_EQ(findTableParameter("180", error), -1);
-  EXPECT_EQ(findTableParameter("Velocity Filter", error), -1);  // the host's cut name
-  EXPECT_EQ(findTableParameter("u", error), -1);
-  EXPECT_NE(error.find("several"), std::string::npos);
+  EXPECT_EQ(findTableParameter("u", error), -1);  // the reserved rows have no name to give
+  EXPECT_NE(error.find("no parameter"), std::string::npos) << error;
+  // The host's cut name starts two full names; a unique start is enough.
+  EXPECT_EQ(findTableParameter("Velocity Filter", error), -1);
+  EXPECT_NE(error.find("Velocity Filter Amount, Velocity Filter Env Amount"), std::string::npos)
+      << error;
+  EXPECT_EQ(findTableParameter("velocity filter e", error), 157);
+  EXPECT_EQ(findTableParameter("Attack", error), param::kAttack);  // whole, though it starts others
 
   ParameterChange change;
   ASSERT_TRUE(resolveOwnUnits({"Filter Cutoff", "774.6", false}, change, error)) << error;
@@ -127,15 +135,55 @@ TEST(RenderParameters, FullNamesIndicesAndRefusals) {
   EXPECT_FALSE(resolveOwnUnits({"39", "0", false}, change, error));  // unused row
 }
 
+// Every name --info prints is taken back by --set, and so is every word a parameter shows,
+// meaning the value it is shown for.
+TEST(RenderParameters, EveryNameAndEveryShownWordRoundTrips) {
+  std::string error;
+  for (int i = 0; i < param::kCount; ++i) {
+    if (isInert(i)) continue;
+    EXPECT_EQ(findTableParameter(kParameterTable[i].name, error), i) << error;
+    const auto words = valueWords(i);
+    for (const auto& [word, value] : words) {
+      ParameterChange change;
+      ASSERT_TRUE(resolveOwnUnits({kParameterTable[i].name, word, false}, change, error)) << error;
+      EXPECT_EQ(change.index, i);
+      // A word shown for two values ("Thru" at both ends of Filter Type) means the first.
+      const auto first =
+          std::find_if(words.begin(), words.end(), [&](const auto& w) { return w.first == word; });
+      EXPECT_EQ(toInternal(i, change.normalised), first->second)
+          << kParameterTable[i].name << "=" << word;
+    }
+  }
+  ParameterChange change;
+  ASSERT_TRUE(resolveOwnUnits({"Filter Type", "low", false}, change, error)) << error;
+  EXPECT_EQ(toInternal(param::kFilterType, change.normalised), 1.0f);
+  // "10" is what LFO Multiplier shows for its second value, not the number 10.
+  ASSERT_TRUE(resolveOwnUnits({"LFO 1 Multiplier", "10", false}, change, error)) << error;
+  EXPECT_EQ(toInternal(param::lfoMultiplier(1), change.normalised), 1.0f);
+  EXPECT_FALSE(resolveOwnUnits({"Filter Type", "Lowish", false}, change, error));
+  EXPECT_EQ(error,
+            "--set 'Filter Type=Lowish': Filter Type (141) takes a number from 0 to 4 or "
+            "one of Thru, Low, Band, High, not 'Lowish'");
+}
+
 TEST_F(RenderWithFake, ProgramsAndNormalisedValuesOfAnyModule) {
   int program = -1;
   std::string error;
-  EXPECT_TRUE(findProgram("deep bass", *plugin_, program, error));
+  EXPECT_TRUE(host::findProgram("deep bass", *plugin_, program, error));
   EXPECT_EQ(program, 2);
-  EXPECT_TRUE(findProgram("1", *plugin_, program, error));
-  EXPECT_EQ(program, 1);
-  EXPECT_FALSE(findProgram("3", *plugin_, program, error));
-  EXPECT_FALSE(findProgram("Shimmer", *plugin_, program, error));
+  EXPECT_TRUE(host::findProgram("Deep", *plugin_, program, error));  // a unique start
+  EXPECT_EQ(program, 2);
+  // Numbered from 1, as every tool and the LV2 presets count.
+  EXPECT_TRUE(host::findProgram("1", *plugin_, program, error));
+  EXPECT_EQ(program, 0);
+  EXPECT_TRUE(host::findProgram("3", *plugin_, program, error));
+  EXPECT_EQ(program, 2);
+  EXPECT_FALSE(host::findProgram("0", *plugin_, program, error));
+  EXPECT_FALSE(host::findProgram("4", *plugin_, program, error));
+  EXPECT_EQ(error,
+            "--program takes a number from 1 to 3 or a program's name (--info lists them), "
+            "not '4'");
+  EXPECT_FALSE(host::findProgram("Shimmer", *plugin_, program, error));
 
   std::vector<ParameterChange> changes;
   ASSERT_TRUE(

@@ -18,6 +18,8 @@ local ticksPerBeat = 1920
 
 local session = create_session(dir, name, rate)
 assert(session, "cannot create the session")
+-- The headless engine's blocks: the phrase's notes (every half second) fall inside them.
+print("block", Session:get_block_size())
 
 -- The plug-in list is read from the scanner's cache once the engine runs.
 local info

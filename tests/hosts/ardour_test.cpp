@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 #include "tests/hosts/child_process.h"
 #include "tests/hosts/phrase_check.h"
 
@@ -208,6 +208,9 @@ void playSaveAndReopen(ArdourTest& test, const std::vector<std::string>& pluginA
       test.lua("ardour_session.lua", args, {root / "session"}, root / "first");
   ASSERT_EQ(created.exitCode, 0) << created.output;
   ASSERT_NE(created.output.find("session ready"), std::string::npos) << created.output;
+  // Notes every half second at 48 kHz are off this grid: each must still start on its own
+  // sample, not at the start of the block that holds it.
+  EXPECT_NE(created.output.find("block 1024"), std::string::npos) << created.output;
   if (!pluginArgs.empty()) {
     EXPECT_NE(created.output.find("plugin Glimmerwick Tarnwell " + pluginArgs[0]),
               std::string::npos)
@@ -251,16 +254,7 @@ void playSaveAndReopen(ArdourTest& test, const std::vector<std::string>& pluginA
     SCOPED_TRACE("export after re-opening");
     secondOnsets = expectPhrase(second, phraseInSeconds(), settings, PhraseTolerance{});
   }
-  // The module starts notes at block boundaries; should Ardour cut the two exports into
-  // blocks differently, the notes move by whole blocks and only the checks above apply.
-  if (firstOnsets != secondOnsets) {
-    std::cerr << "the exports were cut into blocks differently; onsets";
-    for (std::size_t i = 0; i < firstOnsets.size(); ++i) {
-      std::cerr << " " << firstOnsets[i] << "/" << secondOnsets[i];
-    }
-    std::cerr << "\n";
-    return;
-  }
+  EXPECT_EQ(firstOnsets, secondOnsets) << "the notes start on their own samples both times";
   float difference = 0.0f;
   for (std::size_t i = 0; i < first.left.size(); ++i) {
     difference = std::max({difference, std::fabs(first.left[i] - second.left[i]),
@@ -284,7 +278,7 @@ TEST_F(ArdourTest, Lv2SessionFromAPresetPlaysNotesAndPlaysTheSameAfterReopening)
   for (const auto& [index, normalised] : PhraseSettings().normalisedParameters()) {
     params.push_back({index, gw::toInternal(index, static_cast<float>(normalised))});
   }
-  playSaveAndReopen(*this, {"urn:tarnwell:glimmerwick", "Defaults"}, params);
+  playSaveAndReopen(*this, {"urn:tarnwell:glimmerwick", "01 Defaults"}, params);
 #endif
 }
 

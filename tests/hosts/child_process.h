@@ -32,6 +32,7 @@ class BackgroundProgram {
   BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   // True once it has exited; exitCode then holds its code (-1 for a signal).
   bool exited(int& exitCode);
   // Waits up to timeoutSeconds for it to exit on its own.

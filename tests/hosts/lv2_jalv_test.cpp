@@ -1,5 +1,6 @@
 // The LV2 bundle in jalv under a real JACK server (dummy backend, real time): headless,
-// note 69 of "Defaults" sounds at 440 Hz, a control set on jalv's console moves it, and
+// with no display and no window-system library in the process, note 69 of "Defaults"
+// sounds at 440 Hz, a control set on jalv's console moves it, and
 // loading a factory preset sets every control back as the preset says; in jalv's GTK
 // window, the editor's UI shows the editor. Runs under a virtual X server of its own.
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,7 +19,7 @@
 
 #include "lv2/lv2_plugin.h"
 #include "lv2/turtle_writer.h"
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 #include "plugin/tarn_additive_synth.h"
 #include "plugin/vst/aeffect.h"
 #include "tests/engine/audio_measure.h"
@@ -68,14 +70,16 @@ class Lv2Jalv : public testing::Test {
   }
 
   // jalv reads console commands from its standard input: a FIFO the test writes. Its
-  // output goes to a file, line-buffered so that the test can read it as it comes.
+  // output goes to a file, line-buffered so that the test can read it as it comes. The
+  // console host has no window, so it runs without a display, as on a headless server.
   void startConsoleJalv() {
     const fs::path fifo = root_ / "commands";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     jalv_ = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{"/bin/sh", "-c",
-                                 std::string("exec stdbuf -oL ") + kJalv + " -x -n gw-lv2 " +
-                                     gw::lv2::kPluginUri + " < " + fifo.string()},
+                                 std::string("exec env -u DISPLAY stdbuf -oL ") + kJalv +
+                                     " -x -n gw-lv2 " + gw::lv2::kPluginUri + " < " +
+                                     fifo.string()},
         environment(), root_ / "jalv.log");
     // Opening for writing succeeds once jalv's shell has the FIFO open for reading.
     for (int tries = 0; tries < 200 && commands_ < 0; ++tries) {
@@ -132,6 +136,25 @@ class Lv2Jalv : public testing::Test {
   std::unique_ptr<JackProbe> probe_;
   int commands_ = -1;
 };
+
+// The instrument needs no window system: a headless host (a render server, a rack box)
+// loads and plays it with no display and no X11 or GL library in its process.
+TEST_F(Lv2Jalv, TheInstrumentPlaysWithoutADisplayOrAWindowSystemLibrary) {
+  startConsoleJalv();
+  if (HasFatalFailure()) return;
+  EXPECT_NEAR(pitchOfNote69(), 440.0, 0.5);
+  std::ifstream maps("/proc/" + std::to_string(jalv_->pid()) + "/maps");
+  std::string line, mapped;
+  bool ours = false;
+  while (std::getline(maps, line)) {
+    ours = ours || line.find("glimmerwick_lv2.so") != std::string::npos;
+    for (const char* library : {"libX11", "libGL", "libOpenGL", "libXrender", "libxcb"}) {
+      if (line.find(library) != std::string::npos) mapped += line + "\n";
+    }
+  }
+  EXPECT_TRUE(ours) << "jalv (pid " << jalv_->pid() << ") did not map the instrument";
+  EXPECT_EQ(mapped, "") << "window-system libraries in the headless host";
+}
 
 TEST_F(Lv2Jalv, Note69OfDefaultsSoundsAt440HzAndPresetsSetTheControlsTheyHold) {
   startConsoleJalv();

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 #include "tests/engine/audio_measure.h"
 
 namespace gw::test {
@@ -116,7 +116,7 @@ std::vector<long> expectPhrase(const LoadedAudio& audio, const std::vector<Phras
 
     // The release ends within its time; the voice goes at the end of that block.
     quietFrom = end + tolerance.lateSamples + std::lround(settings.release * rate) +
-                tolerance.earlySamples + 1;
+                tolerance.blockSamples + 1;
   }
   if (quietFrom < static_cast<long>(x.size())) {
     EXPECT_LT(peak(x, quietFrom, x.size()), kSilence) << "sound after the last release";

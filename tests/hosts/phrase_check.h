@@ -34,10 +34,13 @@ struct PhraseSettings {
 };
 
 struct PhraseTolerance {
-  // Hosts deliver a note inside the block that holds its time, and the module starts it
-  // at that block's first sample: an onset may come up to one block early.
-  int earlySamples = 1024;
-  int lateSamples = 16;
+  // Hosts deliver a note inside the block that holds its time, with its frame in that
+  // block, and the module starts it on that frame: an onset lands on its own sample.
+  int earlySamples = 1;
+  int lateSamples = 1;
+  // A voice whose release has ended sounds on at the last fraction of a step it ended on
+  // until the end of the block it ended in.
+  int blockSamples = 1024;
 };
 
 struct LoadedAudio {

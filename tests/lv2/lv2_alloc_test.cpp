@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lv2/lv2_plugin.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_table.h"
 #include "tests/lv2/lv2_host.h"
 #include "tests/support/counting_allocator.h"
 

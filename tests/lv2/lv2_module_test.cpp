@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "lv2/lv2_plugin.h"
+#include "params/parameter_table.h"
 #include "platform/module_loader.h"
-#include "plugin/parameter_table.h"
 #include "tests/engine/audio_measure.h"
 #include "tests/lv2/lv2_host.h"
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "lv2/lv2_plugin.h"
-#include "plugin/parameter_ids.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_ids.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
 
 namespace {
 

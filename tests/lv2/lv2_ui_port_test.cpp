@@ -10,9 +10,9 @@
 
 #include "lv2/lv2_plugin.h"
 #include "lv2/lv2_ui_port.h"
-#include "plugin/parameter_ids.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_ids.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
 #include "plugin/tarn_additive_synth.h"
 #include "plugin/vst/aeffect.h"
 

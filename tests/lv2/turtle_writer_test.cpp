@@ -10,8 +10,8 @@
 #include <string>
 
 #include "lv2/turtle_writer.h"
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
 
 namespace {
 
@@ -70,7 +70,10 @@ TEST(TurtleWriter, EveryPresetIsListedInTheManifestAndCarriesEveryPort) {
   }
   EXPECT_EQ(gw::lv2::presetUri(0), "urn:tarnwell:glimmerwick:preset:01");
   EXPECT_EQ(gw::lv2::presetUri(31), "urn:tarnwell:glimmerwick:preset:32");
-  EXPECT_NE(manifest.str().find(R"(rdfs:label "Bell \"B\"")"), std::string::npos);
+  // Labels carry the program's number from 1, as the URI and every tool count.
+  EXPECT_NE(manifest.str().find(R"(rdfs:label "01 Defaults")"), std::string::npos);
+  EXPECT_NE(manifest.str().find(R"(rdfs:label "02 Bell \"B\"")"), std::string::npos);
+  EXPECT_NE(bank.str().find(R"(rdfs:label "02 Bell \"B\"")"), std::string::npos);
   std::size_t values = 0;
   for (std::size_t at = 0; (at = bank.str().find("pset:value", at)) != std::string::npos; ++at) {
     ++values;

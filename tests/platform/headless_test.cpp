@@ -63,6 +63,30 @@ TEST(MessageBox, GoesToTheSinkAndAlwaysToStandardError) {
   EXPECT_EQ(err, "Error: This processor lacks SSE2.\nError: second\n");
 }
 
+// A failure met at every opening of the editor stops the host once a process; a new sink
+// (a test's fresh start) forgets what was shown.
+TEST(MessageBox, OnceAKeyShowsTheFirstBoxAndWritesEveryTextToStandardError) {
+  std::vector<std::string> seen;
+  const auto collect = [&](std::string_view text, std::string_view) { seen.emplace_back(text); };
+  setMessageSink(collect);
+  ::testing::internal::CaptureStderr();
+  showMessageBoxOnce("font", "no face", "Error", MessageIcon::None);
+  showMessageBoxOnce("font", "no face again", "Error", MessageIcon::None);
+  showMessageBoxOnce("editor window", "no window", "Error", MessageIcon::Warning);
+  showMessageBoxOnce("font", "still no face", "Error", MessageIcon::None);
+  showMessageBox("not latched", "Error", MessageIcon::None);
+  showMessageBox("not latched", "Error", MessageIcon::None);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(seen, (std::vector<std::string>{"no face", "no window", "not latched", "not latched"}));
+  EXPECT_EQ(err,
+            "Error: no face\nError: no face again\nError: no window\nError: still no face\n"
+            "Error: not latched\nError: not latched\n");
+  setMessageSink(collect);
+  showMessageBoxOnce("font", "a new start", "Error", MessageIcon::None);
+  setMessageSink({});
+  EXPECT_EQ(seen.back(), "a new start");
+}
+
 TEST(MessageBox, WithoutSinkOrDisplayReturnsAfterWritingStandardError) {
   ScopedDisplay display(std::nullopt);
   ::testing::internal::CaptureStderr();

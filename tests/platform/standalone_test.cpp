@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "host/program_bank.h"
 #include "tests/platform/x11_driver.h"
 
 namespace fs = std::filesystem;
@@ -42,6 +43,19 @@ Outcome standalone(const std::string& args) {
   return run;
 }
 
+// The standalone keeps the user's programs in their data folder: every run here keeps them
+// in a folder of this test's own.
+const fs::path kDataHome = scratch("data");
+const bool kDataHomeSet = [] {
+  fs::remove_all(kDataHome);
+  return ::setenv("XDG_DATA_HOME", kDataHome.c_str(), 1) == 0;
+}();
+
+std::vector<std::uint8_t> bytesOf(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 struct Image {
   png_uint_32 width = 0, height = 0;
   std::vector<unsigned char> rgba;
@@ -62,7 +76,7 @@ bool readPng(const fs::path& path, Image& image) {
 TEST(Standalone, ShowsTheEditorAndWritesAScreenshot) {
   const fs::path shot = scratch("fake.png");
   const Outcome run =
-      standalone("--program 0 --screenshot " + shot.string() + " --after 0.5 " GW_FAKE_EDITOR);
+      standalone("--program 1 --screenshot " + shot.string() + " --after 0.5 " GW_FAKE_EDITOR);
   ASSERT_EQ(run.code, 0) << run.err;
   Image image;
   ASSERT_TRUE(readPng(shot, image));
@@ -211,12 +225,103 @@ TEST(Standalone, RefusesBadInputWithAOneLineError) {
   EXPECT_EQ(run.err.rfind("glimmerwick-standalone: cannot load /nonexistent/glimmerwick.so", 0), 0u)
       << run.err;
   run = standalone("--program 5 " GW_FAKE_EDITOR);
-  EXPECT_EQ(run.code, 1);
-  EXPECT_NE(run.err.find("no program 5"), std::string::npos) << run.err;
+  EXPECT_EQ(run.code, 2);
+  EXPECT_EQ(run.err.rfind("glimmerwick-standalone: --program takes a number from 1 to 1 or a "
+                          "program's name (--info lists them), not '5'\n",
+                          0),
+            0u)
+      << run.err;
   run = standalone("--after 2");
   EXPECT_EQ(run.code, 2);
   run = standalone("--program -1");
   EXPECT_EQ(run.code, 2);
+}
+
+// Starts the standalone on the module without sound, clicks the editor's "Saw" button when
+// asked to, and closes the window; returns its standard error.
+std::string editAndQuit(const std::string& args, bool clickSaw) {
+  X11Driver x;
+  const fs::path out = scratch("bank-out"), err = scratch("bank-err"), rc = scratch("bank-rc");
+  fs::remove(rc);
+  const std::string command = "sh -c '" + std::string(GW_STANDALONE) +
+                              " --no-audio --print-automation " + args + " " GW_MODULE " >" +
+                              out.string() + " 2>" + err.string() + "; echo $? >" + rc.string() +
+                              "' &";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  Window window = 0;
+  EXPECT_TRUE(waitUntil([&] { return (window = x.findByName("Glimmerwick")) != 0; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the editor's first frames
+  if (clickSaw) {
+    int wx = 0, wy = 0;
+    x.rootPosition(window, wx, wy);
+    x.click(wx + 515, wy + 415 - 117);
+    EXPECT_TRUE(waitUntil([&] { return slurp(out).find("automate 16 ") != std::string::npos; }));
+  }
+  x.closeBox(window);
+  EXPECT_TRUE(waitUntil([&] { return fs::exists(rc) && !slurp(rc).empty(); }));
+  EXPECT_EQ(slurp(rc), "0\n") << slurp(err);
+  const std::string text = slurp(err);
+  for (const auto& f : {out, err, rc}) fs::remove(f);
+  return text;
+}
+
+// An edit made in the editor is in the user's bank after quitting, comes back at the next
+// start (which saves it again) and can be loaded by any host that reads VST banks.
+TEST(Standalone, KeepsTheUsersProgramsAcrossAQuitAndARestart) {
+  if (!fs::exists(GW_MODULE)) GTEST_SKIP() << "the module is not built: " << GW_MODULE;
+  ASSERT_TRUE(kDataHomeSet);
+  const fs::path bank = kDataHome / "com.tarnwell.glimmerwick" / "TWgw.fxb";
+  fs::remove(bank);
+  editAndQuit("--program 'Octaves'", true);
+  ASSERT_TRUE(fs::exists(bank));
+  gw::host::ProgramBank saved;
+  std::string error;
+  ASSERT_TRUE(gw::host::decodeBank(bytesOf(bank), saved, error)) << error;
+  EXPECT_EQ(saved.uniqueId, ('T' << 24) | ('W' << 16) | ('g' << 8) | 'w');
+  ASSERT_EQ(saved.programs.size(), 32u);
+  EXPECT_EQ(saved.currentProgram, 3);
+  EXPECT_EQ(saved.programs[3].name, "Octaves");
+  for (int n = 1; n <= 16; ++n) {
+    EXPECT_FLOAT_EQ(saved.programs[3].values[n], (1.0f / static_cast<float>(n) + 1.0f) / 2.0f) << n;
+  }
+
+  // Restarted without choosing a program: the edited one is current and saved again as it
+  // was restored.
+  editAndQuit("", false);
+  gw::host::ProgramBank again;
+  ASSERT_TRUE(gw::host::decodeBank(bytesOf(bank), again, error)) << error;
+  EXPECT_EQ(again.currentProgram, 3);
+  for (int n = 1; n <= 16; ++n)
+    EXPECT_NEAR(again.programs[3].values[n], saved.programs[3].values[n], 1e-6);
+}
+
+// A damaged bank, or one of another plug-in, is refused with one line; the module's own
+// programs play and the file is never saved over.
+TEST(Standalone, RefusesADamagedOrForeignBankWithoutOverwritingIt) {
+  if (!fs::exists(GW_MODULE)) GTEST_SKIP() << "the module is not built: " << GW_MODULE;
+  const fs::path damaged = scratch("damaged.fxb");
+  std::ofstream(damaged, std::ios::binary)
+      << std::string("CcnK\0\0\0\x10", 8) << "FxBk and then nothing useful";
+  const auto before = bytesOf(damaged);
+  std::string err = editAndQuit("--bank " + damaged.string(), true);
+  EXPECT_NE(err.find("glimmerwick-standalone: the bank " + damaged.string() + " is refused: "),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("will not be saved over"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_EQ(bytesOf(damaged), before);
+
+  gw::host::ProgramBank foreign;
+  foreign.uniqueId = ('F' << 24) | ('a' << 16) | ('k' << 8) | 'e';
+  foreign.programs = {{"Other", std::vector<float>(180, 0.5f)}};
+  const auto foreignBytes = gw::host::encodeBank(foreign);
+  std::ofstream(damaged, std::ios::binary)
+      .write(reinterpret_cast<const char*>(foreignBytes.data()),
+             static_cast<std::streamsize>(foreignBytes.size()));
+  err = editAndQuit("--bank " + damaged.string(), false);
+  EXPECT_NE(err.find("another plug-in ('Fake', not 'TWgw')"), std::string::npos) << err;
+  EXPECT_EQ(bytesOf(damaged), foreignBytes);
+  fs::remove(damaged);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <limits>
 #include <string>
 
+#include "editor/frame_grab.h"
+#include "params/factory_bank.h"
 #include "platform/system.h"
-#include "plugin/factory_bank.h"
-#include "plugin/frame_grab.h"
 #include "tests/plugin/synth_fixture.h"
 
 namespace gw::test {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/synth_engine.h"
-#include "plugin/parameter_model.h"
+#include "params/parameter_model.h"
 #include "tests/safety/random_program.h"
 
 namespace gw::test {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "plugin/parameter_ids.h"
+#include "params/parameter_ids.h"
 
 namespace gw::test {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "editor/png_image.h"
+#include "gfx/png_image.h"
 #include "host/standalone/png_writer.h"
 
 namespace gw::test {
@@ -29,6 +29,30 @@ FrameDistance frameDistance(const Frame& a, const Frame& b) {
   distance.mean = static_cast<double>(sum) / static_cast<double>(pixels);
   distance.farFraction = static_cast<double>(far) / static_cast<double>(pixels);
   return distance;
+}
+
+Frame cropFrame(const Frame& frame, int x, int y, int width, int height) {
+  if (frame.rgba.size() < static_cast<std::size_t>(frame.width) * frame.height * 4) return {};
+  const int left = std::clamp(x, 0, frame.width), top = std::clamp(y, 0, frame.height);
+  const int right = std::clamp(x + width, left, frame.width);
+  const int bottom = std::clamp(y + height, top, frame.height);
+  Frame part{right - left, bottom - top, {}};
+  for (int row = top; row < bottom; ++row) {
+    const auto start =
+        frame.rgba.begin() + (static_cast<std::ptrdiff_t>(row) * frame.width + left) * 4;
+    part.rgba.insert(part.rgba.end(), start, start + (right - left) * 4);
+  }
+  return part;
+}
+
+int greyPixels(const Frame& frame, int x, int y, int width, int height) {
+  const Frame part = cropFrame(frame, x, y, width, height);
+  int count = 0;
+  for (std::size_t i = 0; i + 3 < part.rgba.size(); i += 4) {
+    const int red = part.rgba[i], green = part.rgba[i + 1];
+    count += red > 60 && green > 60 && std::abs(red - green) < 12 ? 1 : 0;
+  }
+  return count;
 }
 
 bool readPngFrame(const std::string& path, Frame& frame) {

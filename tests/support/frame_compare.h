@@ -23,6 +23,15 @@ struct FrameDistance {
 // Frames of different sizes are as far apart as can be.
 FrameDistance frameDistance(const Frame& a, const Frame& b);
 
+// The part of frame from (x, y), rows counted from the top, of the given size; what lies
+// outside the frame is left out.
+Frame cropFrame(const Frame& frame, int x, int y, int width, int height);
+
+// Pixels of the part (as cropFrame takes it) that are light neutral grey, as the editor's
+// title line is drawn: red and green above 60 and close to each other. The background's
+// blues and the controls' colours are not.
+int greyPixels(const Frame& frame, int x, int y, int width, int height);
+
 // False for a missing or undecodable file; grey, RGB and RGBA files of 8 bits are read.
 bool readPngFrame(const std::string& path, Frame& frame);
 // False with error set when the file cannot be written.

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/parameter_model.h"
-#include "plugin/parameter_table.h"
+#include "params/parameter_model.h"
+#include "params/parameter_table.h"
 #include "toolkit/parameter_port.h"
 #include "toolkit/pending_changes.h"
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -92,6 +93,34 @@ TEST(FontFile, IsTahomaInTheWindowsFontsFolder) {
   EXPECT_EQ(editorFontPath(), expected);
   EXPECT_TRUE(isReadableFile(editorFontPath())) << "Wine ships its own tahoma.ttf";
   EXPECT_FALSE(isReadableFile("c:\\no\\such\\file.ttf"));
+}
+
+// GDI's font mapper hands out the face it has for "Tahoma" as one whole font file: the
+// prefix's tahoma.ttf here, Wine's replacement where a prefix has none (the fresh-prefix
+// test). The table directory must lie inside the data, which a face cut out of a font
+// collection would not.
+TEST(FontFile, GdiHandsOutAWholeFontFileForTahoma) {
+  const FontData data = editorFontData();
+  std::printf("GDI's face for \"Tahoma\": \"%s\", %zu bytes\n", data.faceName.c_str(),
+              data.bytes.size());
+  EXPECT_FALSE(data.faceName.empty());
+  ASSERT_GE(data.bytes.size(), 12u);
+  const auto word = [&](std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < size; ++i) value = value << 8 | data.bytes.at(at + i);
+    return value;
+  };
+  const std::uint32_t version = word(0, 4);
+  EXPECT_TRUE(version == 0x00010000 || version == 0x74727565 || version == 0x4F54544F)
+      << std::hex << version;
+  const std::size_t tables = word(4, 2);
+  ASSERT_GT(tables, 0u);
+  ASSERT_LE(12 + 16 * tables, data.bytes.size());
+  for (std::size_t i = 0; i < tables; ++i) {
+    const std::size_t record = 12 + 16 * i;
+    EXPECT_LE(std::size_t{word(record + 8, 4)} + word(record + 12, 4), data.bytes.size())
+        << "table " << i;
+  }
 }
 
 std::string editorClassName() {

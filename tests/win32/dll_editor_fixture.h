@@ -172,6 +172,28 @@ class DllEditor : public ::testing::Test {
     }
   }
 
+  // The editor's frame once it has drawn for half a second (the first frames may still
+  // load), kept as GW_SCREENSHOT_DIR/name when that folder is given. False when nothing
+  // was drawn within 30 s.
+  static bool settledFrame(OpenEditor& editor, const char* name, gw::test::Frame& frame) {
+    gw::host::Plugin::Frame grabbed;
+    bool drawn = false;
+    for (int i = 0; i < 300 && !drawn; ++i) {
+      idle({&editor}, 3);
+      drawn = editor.plugin->grabEditorFrame(grabbed);
+    }
+    if (!drawn) return false;
+    idle({&editor}, 15);
+    if (!editor.plugin->grabEditorFrame(grabbed)) return false;
+    frame = {grabbed.width, grabbed.height, grabbed.rgba};
+    char dir[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("GW_SCREENSHOT_DIR", dir, sizeof dir) > 0) {
+      std::string error;
+      EXPECT_TRUE(gw::test::writePngFrame(std::string(dir) + "/" + name, frame, error)) << error;
+    }
+    return true;
+  }
+
   bool classRegistered(const std::string& name) const {
     WNDCLASSA info{};
     return GetClassInfoA(moduleInstance(), name.c_str(), &info) != 0;
