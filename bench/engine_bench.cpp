@@ -18,19 +18,29 @@
 namespace gw::bench {
 namespace {
 
+// An engine holding `voices` notes of the setting, settled, on the benchmark's encoding
+// (argument 2).
+struct Settled {
+  std::unique_ptr<Program> program;
+  std::unique_ptr<SynthEngine> engine;
+  Settled(benchmark::State& state, int voices, Setting setting)
+      : program(std::make_unique<Program>(setting)) {
+    const auto isa = static_cast<InstructionSet>(state.range(2));
+    if (useInstructions(isa) != isa) state.SkipWithError("instruction set not usable here");
+    engine = settledEngine(*program, voices);
+    if (engine->voiceCount() != voices) state.SkipWithError("voices ended early");
+  }
+};
+
 void renderBlock(benchmark::State& state) {
   const int voices = static_cast<int>(state.range(0));
-  const auto setting = static_cast<Setting>(state.range(1));
-  const auto isa = static_cast<InstructionSet>(state.range(2));
-  if (useInstructions(isa) != isa) state.SkipWithError("instruction set not usable here");
-  const auto program = std::make_unique<Program>(setting);
-  const ParamView view = program->view();
-  auto engine = settledEngine(*program, voices);
-  if (engine->voiceCount() != voices) state.SkipWithError("voices ended early");
+  const Settled settled(state, voices, static_cast<Setting>(state.range(1)));
+  const ParamView view = settled.program->view();
+  SynthEngine& engine = *settled.engine;
   std::vector<float> left(kBlock), right(kBlock);
 
   for (auto _ : state) {
-    engine->renderBlock(view, kRate, left.data(), right.data(), kBlock);
+    engine.renderBlock(view, kRate, left.data(), right.data(), kBlock);
     benchmark::DoNotOptimize(left.data());
     benchmark::ClobberMemory();
   }
@@ -45,13 +55,10 @@ BENCHMARK(renderBlock)
 void renderPieces(benchmark::State& state) {
   const int voices = static_cast<int>(state.range(0));
   const int piece = static_cast<int>(state.range(1));
-  const auto isa = static_cast<InstructionSet>(state.range(2));
-  if (useInstructions(isa) != isa) state.SkipWithError("instruction set not usable here");
-  const auto program = std::make_unique<Program>(kHeavyFilterEffect);
-  const ParamView view = program->view();
-  auto engine = settledEngine(*program, voices);
+  const Settled settled(state, voices, kHeavyFilterEffect);
+  const ParamView view = settled.program->view();
   std::vector<Voice> held(voices);
-  for (int v = 0; v < voices; ++v) held[v] = engine->voice(v);
+  for (int v = 0; v < voices; ++v) held[v] = settled.engine->voice(v);
   // The block values the engine prepares, without the filter LFO and the pitch wheel.
   VoiceBlock block = oscillatorBlock(view);
   block.pwLfoCoef = pwLfoCoefficient(view, kRate);

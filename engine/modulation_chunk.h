@@ -37,6 +37,36 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c);
 // sumLanes' order.
 void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n);
 
+inline void loadTapColumns(Float4 (&t)[4], const float* taps) {
+  for (int k = 0; k < 4; ++k) t[k] = Float4::load(taps + 4 * k);
+  transpose(t[0], t[1], t[2], t[3]);
+}
+
+// mixModulation for the whole vectors of frames (V: Float4, or Float8 in the AVX
+// encoding, whose loadTapColumns turns eight frames' taps); returns the frames mixed.
+// Inlined always, so that the AVX encoding can inline its eight-lane operations.
+template <class V>
+__attribute__((always_inline)) inline int mixFrames(const ModulationSetup& s, const float* taps,
+                                                    float* left, float* right, int n) {
+  constexpr int kL = static_cast<int>(sizeof(V) / sizeof(float));
+  V maskL[4], maskR[4];
+  for (int j = 0; j < 4; ++j) {
+    maskL[j] = V::splat(s.maskLeft.lane(j));
+    maskR[j] = V::splat(s.maskRight.lane(j));
+  }
+  int f = 0;
+  for (; f + kL <= n; f += kL) {
+    V t[4];
+    loadTapColumns(t, taps + 4 * f);  // now tap j of the frames in t[j]
+    const V x = V::loadUnaligned(left + f);
+    const V l = (t[0] * maskL[0] + t[2] * maskL[2]) + (t[1] * maskL[1] + t[3] * maskL[3]);
+    const V r = (t[0] * maskR[0] + t[2] * maskR[2]) + (t[1] * maskR[1] + t[3] * maskR[3]);
+    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
+    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
+  }
+  return f;
+}
+
 // Whether the AVX encoding may run a setting: the shortest delay, centre minus depth, of
 // three frames or more (with room for rounding).
 inline bool wideChunksAllowed(const ModulationSetup& s) {

@@ -27,22 +27,7 @@ float advancePhase(float phase, int chunk, float rateInc) {
 }  // namespace
 
 void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
-  Float4 maskL[4], maskR[4];
-  for (int j = 0; j < 4; ++j) {
-    maskL[j] = Float4::splat(s.maskLeft.lane(j));
-    maskR[j] = Float4::splat(s.maskRight.lane(j));
-  }
-  int f = 0;
-  for (; f + 4 <= n; f += 4) {
-    Float4 t0 = Float4::load(taps + 4 * f), t1 = Float4::load(taps + 4 * f + 4),
-           t2 = Float4::load(taps + 4 * f + 8), t3 = Float4::load(taps + 4 * f + 12);
-    transpose(t0, t1, t2, t3);  // now tap j of the four frames in tj
-    const Float4 x = Float4::loadUnaligned(left + f);
-    const Float4 l = (t0 * maskL[0] + t2 * maskL[2]) + (t1 * maskL[1] + t3 * maskL[3]);
-    const Float4 r = (t0 * maskR[0] + t2 * maskR[2]) + (t1 * maskR[1] + t3 * maskR[3]);
-    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
-    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
-  }
+  int f = mixFrames<Float4>(s, taps, left, right, n);
   for (; f < n; ++f) {
     const Float4 y = Float4::load(taps + 4 * f);
     const float x = left[f];

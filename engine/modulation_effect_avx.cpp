@@ -25,28 +25,19 @@ inline Float8 tapPairs(const float* flat, const std::int32_t* at) {
   return blend<0xCC>(blend<0x22>(t0, t1), blend<0x88>(t2, t3));
 }
 
-// mixModulation eight frames at a time: frames f..f+3 in the low halves, f+4..f+7 in the
-// high halves, each frame the plain mix's operations in its order.
+}  // namespace
+
+// Eight frames' taps turned for mixFrames: frames 0-3 in the low halves, 4-7 in the high.
+inline void loadTapColumns(Float8 (&t)[4], const float* taps) {
+  for (int k = 0; k < 4; ++k)
+    t[k] = Float8::halves(Float4::load(taps + 4 * k), Float4::load(taps + 4 * k + 16));
+  transposeHalves(t[0], t[1], t[2], t[3]);
+}
+
+namespace {
+
 void mixAvx(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
-  Float8 maskL[4], maskR[4];
-  for (int j = 0; j < 4; ++j) {
-    maskL[j] = Float8::splat(s.maskLeft.lane(j));
-    maskR[j] = Float8::splat(s.maskRight.lane(j));
-  }
-  int f = 0;
-  for (; f + 8 <= n; f += 8) {
-    const float* t = taps + 4 * f;
-    Float8 t0 = Float8::halves(Float4::load(t), Float4::load(t + 16));
-    Float8 t1 = Float8::halves(Float4::load(t + 4), Float4::load(t + 20));
-    Float8 t2 = Float8::halves(Float4::load(t + 8), Float4::load(t + 24));
-    Float8 t3 = Float8::halves(Float4::load(t + 12), Float4::load(t + 28));
-    transposeHalves(t0, t1, t2, t3);  // now tap j of the eight frames in tj
-    const Float8 x = Float8::loadUnaligned(left + f);
-    const Float8 l = (t0 * maskL[0] + t2 * maskL[2]) + (t1 * maskL[1] + t3 * maskL[3]);
-    const Float8 r = (t0 * maskR[0] + t2 * maskR[2]) + (t1 * maskR[1] + t3 * maskR[3]);
-    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
-    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
-  }
+  const int f = mixFrames<Float8>(s, taps, left, right, n);
   mixModulation(s, taps + 4 * f, left + f, right + f, n - f);
 }
 
