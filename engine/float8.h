@@ -78,12 +78,6 @@ inline Float8& operator+=(Float8& a, Float8 b) {
   return a = a + b;
 }
 
-// Lanes k0..k3 of each half, in both halves.
-template <int k0, int k1, int k2, int k3>
-inline Float8 swizzle(Float8 a) {
-  return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k3, k2, k1, k0)));
-}
-
 // Lane k of each half in all four lanes of that half.
 template <int k>
 inline Float8 broadcastInHalves(Float8 a) {

@@ -51,8 +51,9 @@ inline Float4 harmonicNumbers(int group) {
 // The voice's unfiltered sample: sixteen harmonics of the warped phase, each with its
 // level (times Volume³) and the gain of its source. gains[g][j] holds the levels of
 // harmonics 4g+1..4g+4 in the lanes whose source is j, zero elsewhere; envGains holds the
-// four sources' gains. Sums lane-wise over the groups (harmonicLanes), then across the
-// lanes as (l0 + l2) + (l1 + l3).
+// four sources' gains. Sums lane-wise over the groups; the sample is then the sum across
+// the lanes as (l0 + l2) + (l1 + l3), sumLanes' order (the oscillators take four items'
+// lane sums at once in that order).
 // kGroups < 4 leaves out trailing groups whose levels are all zero: they add exact zeros.
 template <int kGroups = 4>
 inline Float4 harmonicLanes(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
@@ -71,12 +72,6 @@ inline Float4 harmonicLanes(Float4 warped, const Float4 (&numbers)[4], const Flo
   if constexpr (kGroups > 2) sum = sum + term(2);
   if constexpr (kGroups > 3) sum = sum + term(3);
   return sum;
-}
-
-template <int kGroups = 4>
-inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
-                         Float4 envGains) {
-  return sumLanes(harmonicLanes<kGroups>(warped, numbers, gains, envGains));
 }
 
 }  // namespace gw

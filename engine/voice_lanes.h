@@ -8,7 +8,7 @@
 // - the per-sample values between them (pulse width, warped phase, harmonic gains).
 // This file holds the layout of a full group, one voice per lane; voice_items.h what all
 // layouts share. A voice alone, where a group would be mostly empty, has its own layout
-// (voice_solo.h); so have three or four voices in the eight-lane builds (quad_lanes.inc).
+// (voice_solo.h); so have two to four voices in the eight-lane builds (quad_lanes.inc).
 //
 // Per voice the operations and their order are those of a voice rendered alone, and the
 // voices add into the output in index order, so the samples depend neither on the lane

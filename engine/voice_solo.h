@@ -1,12 +1,12 @@
 // A voice alone: where a lane group would be mostly empty, one voice's chains share the
 // lanes instead. Its six envelopes and five LFOs each take a lane of one eight-lane vector
 // (C: Float8 in the AVX build, Float4x2 in the SSE2 build), its items are its own
-// samples, eight to a chunk, and its filter runs in lane 0 of Float4 (vector minimum and
-// maximum, no branches). Per lane the operations and their order are the group's, so a
-// voice gives the same samples either way.
+// samples, sixteen to a chunk, and its filter runs in lane 0 of Float4 (vector minimum
+// and maximum, no branches). Per lane the operations and their order are the group's, so
+// a voice gives the same samples either way.
 //
 // The filter's chain (about twenty cycles of latency a sample) would leave the processor
-// idle; the next chunk's modulation runs interleaved with it, sample by sample.
+// idle; later chunks' modulation and oscillator run interleaved with it.
 #pragma once
 
 #include <algorithm>
