@@ -43,6 +43,9 @@ void mixAvx(const ModulationSetup& s, const float* taps, float* left, float* rig
 
 }  // namespace
 
+// The frame past the longest length in use lies inside the line.
+static_assert(ModulationEffect::kLineFrames > 2 * ModulationEffect::kMaxCenter + 8);
+
 int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   const std::int32_t n = s.length;
   Float4* line = c.line;
