@@ -26,6 +26,8 @@ struct alignas(16) Float4 {
   static Float4 load(const float* p) { return Float4(_mm_load_ps(p)); }
   void store(float* p) const { _mm_store_ps(p, v); }
   static Float4 loadUnaligned(const float* p) { return Float4(_mm_loadu_ps(p)); }
+  // *p in lane 0, zeros above.
+  static Float4 loadLane0(const float* p) { return Float4(_mm_load_ss(p)); }
   void storeUnaligned(float* p) const { _mm_storeu_ps(p, v); }
 
   float lane0() const { return _mm_cvtss_f32(v); }

@@ -26,6 +26,8 @@ struct alignas(32) Float8 {
   // p must be 32-byte aligned.
   static Float8 load(const float* p) { return Float8(_mm256_load_ps(p)); }
   void store(float* p) const { _mm256_store_ps(p, v); }
+  static Float8 loadUnaligned(const float* p) { return Float8(_mm256_loadu_ps(p)); }
+  void storeUnaligned(float* p) const { _mm256_storeu_ps(p, v); }
   // Four floats from memory into both halves.
   static Float8 broadcast4(const float* p) {
     return Float8(_mm256_broadcast_ps(reinterpret_cast<const __m128*>(p)));
@@ -76,10 +78,32 @@ inline Float8& operator+=(Float8& a, Float8 b) {
   return a = a + b;
 }
 
-// Lanes k0..k3 of each half, in both halves.
-template <int k0, int k1, int k2, int k3>
-inline Float8 swizzle(Float8 a) {
-  return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k3, k2, k1, k0)));
+// Lane k of each half in all four lanes of that half.
+template <int k>
+inline Float8 broadcastInHalves(Float8 a) {
+  return Float8(_mm256_permute_ps(a.v, _MM_SHUFFLE(k, k, k, k)));
+}
+
+// Float4's transpose in each half: afterwards a holds the old lane 0 of a, b, c, d in
+// its low half and the old lane 4 of a, b, c, d in its high half, and so on.
+inline void transposeHalves(Float8& a, Float8& b, Float8& c, Float8& d) {
+  const __m256 ab0 = _mm256_unpacklo_ps(a.v, b.v), ab1 = _mm256_unpackhi_ps(a.v, b.v);
+  const __m256 cd0 = _mm256_unpacklo_ps(c.v, d.v), cd1 = _mm256_unpackhi_ps(c.v, d.v);
+  a = Float8(_mm256_shuffle_ps(ab0, cd0, _MM_SHUFFLE(1, 0, 1, 0)));
+  b = Float8(_mm256_shuffle_ps(ab0, cd0, _MM_SHUFFLE(3, 2, 3, 2)));
+  c = Float8(_mm256_shuffle_ps(ab1, cd1, _MM_SHUFFLE(1, 0, 1, 0)));
+  d = Float8(_mm256_shuffle_ps(ab1, cd1, _MM_SHUFFLE(3, 2, 3, 2)));
+}
+
+// Rows to columns of an 8 × 8 matrix.
+inline void transpose(Float8 (&m)[8]) {
+  transposeHalves(m[0], m[1], m[2], m[3]);
+  transposeHalves(m[4], m[5], m[6], m[7]);
+  for (int k = 0; k < 4; ++k) {
+    const __m256 top = m[k].v, bottom = m[k + 4].v;
+    m[k] = Float8(_mm256_permute2f128_ps(top, bottom, 0x20));
+    m[k + 4] = Float8(_mm256_permute2f128_ps(top, bottom, 0x31));
+  }
 }
 
 // a × b + c with a single rounding; only for functions compiled for FMA.
@@ -123,6 +147,33 @@ inline Float8 cmpEq(Float8 a, Float8 b) {
 }
 inline Float8 operator|(Float8 a, Float8 b) {
   return Float8(_mm256_or_ps(a.v, b.v));
+}
+inline Float8 operator&(Float8 a, Float8 b) {
+  return Float8(_mm256_and_ps(a.v, b.v));
+}
+
+// Lanes whose bit is set in kMask from b, the others from a.
+template <int kMask>
+inline Float8 blend(Float8 a, Float8 b) {
+  return Float8(_mm256_blend_ps(a.v, b.v, kMask));
+}
+
+// [low half of a | low half of b] and [high half of a | high half of b].
+inline Float8 lowHalves(Float8 a, Float8 b) {
+  return Float8(_mm256_permute2f128_ps(a.v, b.v, 0x20));
+}
+inline Float8 highHalves(Float8 a, Float8 b) {
+  return Float8(_mm256_permute2f128_ps(a.v, b.v, 0x31));
+}
+
+// Bit i set where lane i is not zero (NaN counts as not zero), as Float4's anyNonZero.
+inline int nonZeroLanes(Float8 a) {
+  return _mm256_movemask_ps(_mm256_cmp_ps(a.v, _mm256_setzero_ps(), _CMP_NEQ_UQ));
+}
+
+// Truncated toward zero to 32-bit integers, stored at p (32-byte aligned).
+inline void storeTruncated(Float8 a, std::int32_t* p) {
+  _mm256_store_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(a.v));
 }
 // Bitwise, as Float4's: GCC turns a blend on a compare into one branch per lane.
 inline Float8 select(Float8 mask, Float8 ifTrue, Float8 ifFalse) {

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "engine/lfo.h"
+#include "engine/modulation_chunk.h"
 #include "engine/oscillator.h"
+#include "engine/voice_render.h"
 
 namespace gw {
 
@@ -22,26 +24,10 @@ float advancePhase(float phase, int chunk, float rateInc) {
   return phase >= 0.0f ? phase : 0.0f;
 }
 
-// Each channel's mix of n frames' taps (four floats per frame) and the dry input in left:
-// gain × ((t0·m0 + t2·m2) + (t1·m1 + t3·m3)) + dry × x, the lane sum in sumLanes' order,
-// four frames at a time.
-void mix(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
-  Float4 maskL[4], maskR[4];
-  for (int j = 0; j < 4; ++j) {
-    maskL[j] = Float4::splat(s.maskLeft.lane(j));
-    maskR[j] = Float4::splat(s.maskRight.lane(j));
-  }
-  int f = 0;
-  for (; f + 4 <= n; f += 4) {
-    Float4 t0 = Float4::load(taps + 4 * f), t1 = Float4::load(taps + 4 * f + 4),
-           t2 = Float4::load(taps + 4 * f + 8), t3 = Float4::load(taps + 4 * f + 12);
-    transpose(t0, t1, t2, t3);  // now tap j of the four frames in tj
-    const Float4 x = Float4::loadUnaligned(left + f);
-    const Float4 l = (t0 * maskL[0] + t2 * maskL[2]) + (t1 * maskL[1] + t3 * maskL[3]);
-    const Float4 r = (t0 * maskR[0] + t2 * maskR[2]) + (t1 * maskR[1] + t3 * maskR[3]);
-    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
-    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
-  }
+}  // namespace
+
+void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n) {
+  int f = mixFrames<Float4>(s, taps, left, right, n);
   for (; f < n; ++f) {
     const Float4 y = Float4::load(taps + 4 * f);
     const float x = left[f];
@@ -50,8 +36,13 @@ void mix(const ModulationSetup& s, const float* taps, float* left, float* right,
   }
 }
 
+namespace {
+
 bool allZero(const float* x, int frames) {
-  for (int f = 0; f < frames; ++f)
+  int f = 0;
+  for (; f + 4 <= frames; f += 4)
+    if (anyNonZero(Float4::loadUnaligned(x + f))) return false;
+  for (; f < frames; ++f)
     if (x[f] != 0.0f) return false;
   return true;
 }
@@ -112,7 +103,46 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
     std::fill(right, right + frames, 0.0f);
     return;
   }
-  float writePos = static_cast<float>(write);
+  float phase = phase_;
+  const bool wide = instructionsInUse() != InstructionSet::kSse2 && wideChunksAllowed(s);
+  alignas(32) float taps[kChunk * 4];  // the chunk's tap values, frame by frame
+  for (int start = 0; start < frames; start += kChunk) {
+    const int chunk = std::min(kChunk, frames - start);
+    phase = advancePhase(phase, chunk, s.rateInc);
+    // Re-seeding from the exact phase every chunk keeps the recursive LFO from drifting.
+    ModulationChunk c{left + start,
+                      right + start,
+                      taps,
+                      line_.data(),
+                      write,
+                      chunk,
+                      fastSine(s.offsets + phase),
+                      fastSine((0.25f + s.offsets) + phase),
+                      fadeLeft_,
+                      fadeFrames_};
+    // An echo fade runs the plain way.
+    const int lastNonZero =
+        wide && fadeLeft_ == 0 ? runModulationChunkAvx(s, c) : runModulationChunk(s, c);
+    write = c.write;
+    fadeLeft_ = c.fadeLeft;
+    // As counted frame by frame: reset by a frame that is not all zeros, else one more; a
+    // fade that ends empties the line, which then holds zeros only.
+    if (lastNonZero >= 0) {
+      quietFrames_ = chunk - 1 - lastNonZero;
+      lineZero_ = false;
+    } else if (c.fadedOutAt >= 0) {
+      quietFrames_ = chunk - c.fadedOutAt;
+      lineZero_ = true;
+    } else {
+      quietFrames_ = std::min(quietFrames_ + chunk, kLineFrames);
+    }
+  }
+  phase_ = phase;
+  writeIndex_ = write;
+}
+
+int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
+  float writePos = static_cast<float>(c.write);
   const Float4 length = Float4::splat(static_cast<float>(s.length));
   const Float4 center = Float4::splat(s.center);
   const Float4 depth = Float4::splat(s.depth);
@@ -123,65 +153,53 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
   const Int4 lengthInt = Int4::splat(s.length);
   const Int4 lastIndex = Int4::splat(s.length - 1);
   const Int4 laneOffsets = Int4::make(0, 1, 2, 3);
-  float phase = phase_;
-  Float4* line = line_.data();
-  alignas(16) float taps[kChunk * 4];  // the chunk's tap values, frame by frame
-
-  for (int start = 0; start < frames; start += kChunk) {
-    const int chunk = std::min(kChunk, frames - start);
-    phase = advancePhase(phase, chunk, s.rateInc);
-    // Re-seeding from the exact phase every chunk keeps the recursive LFO from drifting.
-    Float4 sin = fastSine(s.offsets + phase);
-    Float4 cos = fastSine((0.25f + s.offsets) + phase);
-    for (int f = start; f < start + chunk; ++f) {
-      const float x = left[f];
-      const Float4 lfo = max(min(shapeGain * sin, one), -one);
-      Float4 readPos = Float4::splat(writePos) - (center + depth * lfo);
-      readPos += cmpLt(readPos, Float4()) & length;
-      const Float4 whole = trunc(readPos);
-      const Float4 frac = readPos - whole;
-      // Rounding can land a wrapped position exactly on length; NaN lands far below 0.
-      Int4 i = truncToInt(whole);
-      i = i - (cmpGt(i, lastIndex) & lengthInt);
-      i = unlessMask(cmpGt(Int4::splat(0), i), i);
-      Int4 i1 = i + Int4::splat(1);
-      i1 = unlessMask(cmpEq(i1, lengthInt), i1);
-      // Each lane reads its own lane of its two frames.
-      alignas(16) std::int32_t at[8];
-      (shiftLeft<2>(i) + laneOffsets).store(at);
-      (shiftLeft<2>(i1) + laneOffsets).store(at + 4);
-      const float* flat = reinterpret_cast<const float*>(line);
-      const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
-      const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
-      Float4 y = a * (one - frac) + b * frac;
-      if (fadeLeft_ > 0) {
-        // Down to nothing at the fade's last frame, whose echo is not fed back either.
-        --fadeLeft_;
-        y *= Float4::splat(static_cast<float>(fadeLeft_) / static_cast<float>(fadeFrames_));
-        // Faded out: what the line still holds would only bring the echoes back.
-        if (fadeLeft_ == 0) {
-          line_.fill(Float4());
-          lineZero_ = true;
-          quietFrames_ = 0;
-        }
+  Float4* line = c.line;
+  Float4 sin = c.sin, cos = c.cos;
+  std::int32_t write = c.write;
+  int lastNonZero = -1;
+  for (int f = 0; f < c.frames; ++f) {
+    const float x = c.left[f];
+    const Float4 lfo = max(min(shapeGain * sin, one), -one);
+    Float4 readPos = Float4::splat(writePos) - (center + depth * lfo);
+    readPos += cmpLt(readPos, Float4()) & length;
+    const Float4 whole = trunc(readPos);
+    const Float4 frac = readPos - whole;
+    // Rounding can land a wrapped position exactly on length; NaN lands far below 0.
+    Int4 i = truncToInt(whole);
+    i = i - (cmpGt(i, lastIndex) & lengthInt);
+    i = unlessMask(cmpGt(Int4::splat(0), i), i);
+    Int4 i1 = i + Int4::splat(1);
+    i1 = unlessMask(cmpEq(i1, lengthInt), i1);
+    // Each lane reads its own lane of its two frames.
+    alignas(16) std::int32_t at[8];
+    (shiftLeft<2>(i) + laneOffsets).store(at);
+    (shiftLeft<2>(i1) + laneOffsets).store(at + 4);
+    const float* flat = reinterpret_cast<const float*>(line);
+    const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
+    const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
+    Float4 y = a * (one - frac) + b * frac;
+    if (c.fadeLeft > 0) {
+      // Down to nothing at the fade's last frame, whose echo is not fed back either.
+      --c.fadeLeft;
+      y *= Float4::splat(static_cast<float>(c.fadeLeft) / static_cast<float>(c.fadeFrames));
+      // Faded out: what the line still holds would only bring the echoes back.
+      if (c.fadeLeft == 0) {
+        std::fill(line, line + ModulationEffect::kLineFrames, Float4());
+        c.fadedOutAt = f;
+        lastNonZero = -1;
       }
-      y.store(taps + 4 * (f - start));
-      const Float4 written = fb * y + Float4::splat(x);
-      line[write] = written;
-      if (anyNonZero(written)) {
-        quietFrames_ = 0;
-        lineZero_ = false;
-      } else if (quietFrames_ < kLineFrames) {
-        ++quietFrames_;
-      }
-      if (++write == s.length) write = 0;
-      writePos = static_cast<float>(write);
-      stepOscillator(sin, cos, stepCoef);
     }
-    mix(s, taps, left + start, right + start, chunk);
+    y.store(c.taps + 4 * f);
+    const Float4 written = fb * y + Float4::splat(x);
+    line[write] = written;
+    if (anyNonZero(written)) lastNonZero = f;
+    if (++write == s.length) write = 0;
+    writePos = static_cast<float>(write);
+    stepOscillator(sin, cos, stepCoef);
   }
-  phase_ = phase;
-  writeIndex_ = write;
+  c.write = write;
+  mixModulation(s, c.taps, c.left, c.right, c.frames);
+  return lastNonZero;
 }
 
 void ModulationEffect::silence(int frames) {

@@ -51,11 +51,13 @@ inline Float4 harmonicNumbers(int group) {
 // The voice's unfiltered sample: sixteen harmonics of the warped phase, each with its
 // level (times Volume³) and the gain of its source. gains[g][j] holds the levels of
 // harmonics 4g+1..4g+4 in the lanes whose source is j, zero elsewhere; envGains holds the
-// four sources' gains. Sums lane-wise over the groups, then across the lanes.
+// four sources' gains. Sums lane-wise over the groups; the sample is then the sum across
+// the lanes as (l0 + l2) + (l1 + l3), sumLanes' order (the oscillators take four items'
+// lane sums at once in that order).
 // kGroups < 4 leaves out trailing groups whose levels are all zero: they add exact zeros.
 template <int kGroups = 4>
-inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
-                         Float4 envGains) {
+inline Float4 harmonicLanes(Float4 warped, const Float4 (&numbers)[4], const Float4 (&gains)[4][4],
+                            Float4 envGains) {
   static_assert(kGroups >= 1 && kGroups <= 4);
   const Float4 e0 = broadcast<0>(envGains);
   const Float4 e1 = broadcast<1>(envGains);
@@ -69,7 +71,7 @@ inline float harmonicSum(Float4 warped, const Float4 (&numbers)[4], const Float4
   if constexpr (kGroups > 1) sum = sum + term(1);
   if constexpr (kGroups > 2) sum = sum + term(2);
   if constexpr (kGroups > 3) sum = sum + term(3);
-  return sumLanes(sum);
+  return sum;
 }
 
 }  // namespace gw

@@ -1,50 +1,47 @@
-// The voice loop shared by the SSE2 and the AVX builds: a group of voices side by side,
-// one voice per lane of V (Float4, or Float8 inside the AVX build). The serial chains of
-// a voice (envelopes, LFOs, phase, filter) are short and wait on their own results; with
-// one voice per lane a group runs four or eight of them in the time of one.
+// The voice loop shared by the SSE2 and the AVX builds (V is Float4, or Float8 inside the
+// AVX build). Its work falls into three kinds:
+// - the serial chains of a voice (envelopes, LFOs, phase, filter), which wait on their
+//   own results: a group of voices runs them side by side, one voice per lane;
+// - the oscillator, sixteen sines per voice and sample: it works on "items", one voice at
+//   one sample, packed densely whatever the group's voice count (voice_render.cpp and
+//   pair_voice_loop.inc hold its two encodings);
+// - the per-sample values between them (pulse width, warped phase, harmonic gains).
+// This file holds the layout of a full group, one voice per lane; voice_items.h what all
+// layouts share. A voice alone, where a group would be mostly empty, has its own layout
+// (voice_solo.h); so have two to four voices in the eight-lane builds (quad_lanes.inc).
 //
-// Per lane the operations and their order are those of a voice rendered alone, and the
-// voices add into the output in index order, so the samples do not depend on the lane
-// width. Everything here is inlined into each build's group function, so that the AVX
-// build can inline its eight-lane operations.
+// Per voice the operations and their order are those of a voice rendered alone, and the
+// voices add into the output in index order, so the samples depend neither on the lane
+// width nor on how voices fall into groups. Everything here is inlined into each build's
+// entry, so that the AVX build can inline its eight-lane operations.
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "engine/filter.h"
 #include "engine/float4.h"
 #include "engine/lfo.h"
 #include "engine/oscillator.h"
+#include "engine/voice_items.h"
 #include "engine/voice_render.h"
 
 #define GW_LANES_INLINE __attribute__((always_inline)) inline
 
 namespace gw {
 
+// One run's per-sample values of a group of voices, value of sample i and lane v at
+// [i × lanes + v]; the oscillator's items are sample i's voices in order.
 template <class V>
-constexpr int kLanes = static_cast<int>(sizeof(V) / sizeof(float));
-
-// One run's per-sample values of a group. The modulation step fills all but x, the
-// oscillator x; the filter turns x into the voices' output in place. Values of sample i
-// and lane v are at [i × lanes + v], except the gains, which the oscillator reads per voice.
-template <class V>
-struct LaneRuns {
+struct LaneRuns : ItemBuffers<V, 256> {
   static constexpr int kL = kLanes<V>;
   // Samples per run: about 8 KB of buffers whatever the width.
   static constexpr std::uint32_t kLength = 256 / kL;
-  static constexpr std::ptrdiff_t kGainStride = kLength * 4;
 
-  alignas(32) float warped[kLength * kL];
+  alignas(32) float levels[5][kLength * kL];  // Env 1..3, pulse width and filter envelopes
   alignas(32) float coef[kLength * kL];
   alignas(32) float amp[kLength * kL];
-  alignas(32) float x[kLength * kL];
-  alignas(32) float envGains[kL * kGainStride];  // voice v's four gains of sample i at
-                                                 // [v × kGainStride + 4i]
-
-  float* gainsOf(int voice, std::uint32_t i) { return envGains + voice * kGainStride + 4 * i; }
+  alignas(32) float y[kLength * kL];  // the filtered, enveloped output
 };
 
 // The running state of a group and its per-block constants, one voice per lane. Lanes
@@ -143,135 +140,131 @@ GW_LANES_INLINE void storeLanes(const LaneState<V>& s, Voice* voices, int count)
   scatterLanes(s.filter.high, voices, count, [](Voice& v, float x) { v.filterHigh = x; });
 }
 
-// Envelopes, pulse width and warped phase, LFO gains, filter coefficient and amplitude of
-// n samples into r; then phase and LFOs step. Same per-sample order as one voice alone.
+// The four source gains of the group's voices at one sample (one vector per source, one
+// voice per lane) as the items first, first + 1, ... of the gain buffer.
+GW_LANES_INLINE void storeItemGains(Float4 none, Float4 env1, Float4 env2, Float4 env3,
+                                    float* gains, std::uint32_t first, int count) {
+  transpose(none, env1, env2, env3);  // now voice v's four gains are in the v-th of them
+  float* g = gains + itemGainIndex<4>(first);
+  if (count == 4) {
+    none.store(g);
+    env1.store(g + 4);
+    env2.store(g + 8);
+    env3.store(g + 12);
+    return;
+  }
+  const Float4 rows[4] = {none, env1, env2, env3};
+  for (int v = 0; v < count; ++v) rows[v].store(g + 4 * v);
+}
+
+// The envelopes of n samples: the amplitude into r.amp, the others into r.levels. A loop
+// of its own, so that the envelopes' and the LFOs' running values each fit the registers.
 template <class V>
-GW_LANES_INLINE void modulateRun(LaneState<V>& state, const LaneBlock<V>& b, LaneRuns<V>& r,
-                                 std::uint32_t n) {
-  constexpr int kL = kLanes<V>;
-  LaneState<V> s = state;
-  const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
-  for (std::uint32_t i = 0; i < n; ++i) {
-    for (int k = 0; k < Voice::kEnvelopes; ++k) {
-      s.level[k] += s.inc[k];
-      s.inc[k] += s.curve[k];
-    }
-    const V pw = s.level[4] * b.pwEnvAmount + s.pwSin * b.pwLfoAmount + s.pwBase;
-    phaseWarp(s.phase, pw).store(r.warped + i * kL);
-    // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
-    const V none = s.lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
-    const V env1 = (s.lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * s.level[1];
-    const V env2 = (s.lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * s.level[2];
-    const V env3 = (s.lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * s.level[3];
-    storeColumns(none, env1, env2, env3, r.gainsOf(0, i), LaneRuns<V>::kGainStride);
-    // A long segment can leave the envelope a hair outside 0..1; past its end points the
-    // coefficient would leave the range the block's damping keeps stable.
-    const V sweep = min(max(s.level[5], zero), one);
-    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
-    s.level[0].store(r.amp + i * kL);
-    s.phase = s.phase + s.step;
-    s.phase = s.phase - trunc(s.phase);
-    for (int j = 0; j < 4; ++j) stepOscillator(s.lfoSin[j], s.lfoCos[j], s.lfoCoef[j]);
-    stepOscillator(s.pwSin, s.pwCos, b.pwLfoCoef);
-  }
-  state = s;
-}
-
-// The filter and the amplitude envelope over the run's oscillator sums, then each voice's
-// samples added into out in voice order.
-template <class V>
-GW_LANES_INLINE void filterRun(LaneState<V>& state, const LaneBlock<V>& b, LaneRuns<V>& r,
-                               int count, float* out, std::uint32_t n) {
-  constexpr int kL = kLanes<V>;
-  SvfState<V> f = state.filter;
-  const V damping = state.damping;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    const V y =
-        filterSample(f, V::load(r.x + i * kL), V::load(r.coef + i * kL), damping, b.weights) *
-        V::load(r.amp + i * kL);
-    y.store(r.x + i * kL);
-  }
-  state.filter = f;
-  for (std::uint32_t i = 0; i < n; ++i) {
-    float sum = out[i];
-    for (int v = 0; v < count; ++v) sum += r.x[i * kL + v];
-    out[i] = sum;
-  }
-}
-
-// oscillator.run<G>(runs, count, n) fills runs.x of the group's count voices for n
-// samples, summing G groups of four harmonics; the block's group count picks G once per run.
-template <class Oscillator, class Runs>
-GW_LANES_INLINE void oscillate(const Oscillator& oscillator, int groups, Runs& runs, int count,
-                               std::uint32_t n) {
-  switch (groups) {
-    case 0:
-      return oscillator.template run<0>(runs, count, n);
-    case 1:
-      return oscillator.template run<1>(runs, count, n);
-    case 2:
-      return oscillator.template run<2>(runs, count, n);
-    case 3:
-      return oscillator.template run<3>(runs, count, n);
-    default:
-      return oscillator.template run<4>(runs, count, n);
-  }
-}
-
-// Renders frames samples of up to kLanes<V> voices into out.
-template <class V, class Oscillator>
-GW_LANES_INLINE void renderGroup(Voice* voices, int count, const VoiceBlock& block, float* out,
-                                 std::uint32_t frames, const Oscillator& oscillator) {
+GW_LANES_INLINE void envelopeRun(LaneState<V>& s, LaneRuns<V>& r, std::uint32_t n) {
   constexpr int kL = kLanes<V>;
   constexpr int kE = Voice::kEnvelopes;
-  const LaneBlock<V> b(block);
-  LaneState<V> s = loadLanes<V>(voices, count, block);
-  LaneRuns<V> runs;
-  // Lanes past count are filtered but never heard; zeros keep them quiet and defined.
-  if (count < kL) std::fill(std::begin(runs.x), std::end(runs.x), 0.0f);
-  for (std::uint32_t done = 0; done < frames;) {
-    // Sub-blocks end where any voice's segment ends, so the sample loop needs no stage
-    // test; a voice's own segments still change at exactly their sample.
-    std::uint32_t length = frames - done;
-    Segment* segs[kE][kL];
-    for (int v = 0; v < count; ++v) {
-      for (int k = 0; k < kE; ++k) {
-        segs[k][v] = &voices[v].envelope(k).current();
-        length = std::min(length, segs[k][v]->remaining);
-      }
-    }
-    alignas(32) float inc[kE][kL] = {};
-    alignas(32) float curve[kE][kL] = {};
-    for (int v = 0; v < count; ++v) {
-      for (int k = 0; k < kE; ++k) {
-        Segment& seg = *segs[k][v];
-        inc[k][v] = seg.increment;
-        curve[k][v] = seg.curve;
-        if (seg.remaining == Segment::kUnlimited) continue;
-        seg.remaining -= length;
-        Envelope& env = voices[v].envelope(k);
-        if (seg.remaining == 0) env.stage = std::max(env.stage - 1, 0);
-      }
-    }
+  V level[kE], inc[kE];
+  for (int k = 0; k < kE; ++k) {
+    level[k] = s.level[k];
+    inc[k] = s.inc[k];
+  }
+  for (std::uint32_t i = 0; i < n; ++i) {
     for (int k = 0; k < kE; ++k) {
+      level[k] += inc[k];
+      inc[k] += s.curve[k];
+    }
+    level[0].store(r.amp + i * kL);
+    for (int k = 1; k < kE; ++k) level[k].store(r.levels[k - 1] + i * kL);
+  }
+  for (int k = 0; k < kE; ++k) {
+    s.level[k] = level[k];
+    s.inc[k] = inc[k];
+  }
+}
+
+// The modulation of n samples after envelopeRun, in a voice's order: pulse width and
+// warped phase, LFO gains, filter coefficient; then phase and LFOs step. The previous
+// run's filter runs sample by sample beside it: its chain waits on its own results for
+// about twenty cycles a sample, time the modulation fills.
+template <class V>
+GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRuns<V>& r, int count,
+                                 std::uint32_t n, const FilterJob& job) {
+  constexpr int kL = kLanes<V>;
+  const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
+  V phase = s.phase, pwSin = s.pwSin, pwCos = s.pwCos;
+  V lfoSin[4], lfoCos[4];
+  for (int j = 0; j < 4; ++j) {
+    lfoSin[j] = s.lfoSin[j];
+    lfoCos[j] = s.lfoCos[j];
+  }
+  SvfState<V> f = s.filter;
+  const std::uint32_t total = std::max(n, job.n);
+  for (std::uint32_t i = 0; i < total; ++i) {
+    if (i < job.n) filterStep(f, s.damping, b.weights, job, count, i);
+    if (i >= n) continue;
+    const std::uint32_t first = i * count;
+    const V pw = V::load(r.levels[3] + i * kL) * b.pwEnvAmount + pwSin * b.pwLfoAmount + s.pwBase;
+    // Lanes past count spill into the next sample's items, which overwrite them.
+    phaseWarp(phase, pw).storeUnaligned(r.warped + first);
+    // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
+    const V none = lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
+    const V env1 = (lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * V::load(r.levels[0] + i * kL);
+    const V env2 = (lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * V::load(r.levels[1] + i * kL);
+    const V env3 = (lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * V::load(r.levels[2] + i * kL);
+    storeItemGains(none, env1, env2, env3, r.gains, first, count);
+    // A long segment can leave the envelope a hair outside 0..1; past its end points the
+    // coefficient would leave the range the block's damping keeps stable.
+    const V sweep = min(max(V::load(r.levels[4] + i * kL), zero), one);
+    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
+    phase = phase + s.step;
+    phase = phase - trunc(phase);
+    for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
+    stepOscillator(pwSin, pwCos, b.pwLfoCoef);
+  }
+  s.filter = f;
+  s.phase = phase;
+  s.pwSin = pwSin;
+  s.pwCos = pwCos;
+  for (int j = 0; j < 4; ++j) {
+    s.lfoSin[j] = lfoSin[j];
+    s.lfoCos[j] = lfoCos[j];
+  }
+  if (job.n > 0) addVoices<V>(job.y, count, job.out, job.n);
+}
+
+// A group of voices one to a lane: the layout of a full or nearly full group.
+template <class V>
+struct WideLanes {
+  static constexpr int kL = kLanes<V>;
+  using Runs = LaneRuns<V>;
+  static constexpr std::uint32_t kRunLength = Runs::kLength;
+
+  const LaneBlock<V> b;
+  LaneState<V> s;
+
+  GW_LANES_INLINE WideLanes(Voice* voices, int count, const VoiceBlock& block)
+      : b(block), s(loadLanes<V>(voices, count, block)) {}
+  GW_LANES_INLINE void store(Voice* voices, int count) const { storeLanes(s, voices, count); }
+  // inc[k][v], curve[k][v]: envelope k of voice v.
+  GW_LANES_INLINE void setStretch(const float (&inc)[Voice::kEnvelopes][8],
+                                  const float (&curve)[Voice::kEnvelopes][8]) {
+    for (int k = 0; k < Voice::kEnvelopes; ++k) {
       s.inc[k] = V::load(inc[k]);
       s.curve[k] = V::load(curve[k]);
     }
-    for (std::uint32_t at = 0; at < length;) {
-      const std::uint32_t n = std::min(LaneRuns<V>::kLength, length - at);
-      modulateRun(s, b, runs, n);
-      oscillate(oscillator, block.groups, runs, count, n);
-      filterRun(s, b, runs, count, out + done + at, n);
-      at += n;
-    }
-    // The segment that ran keeps its running increment.
-    for (int k = 0; k < kE; ++k) s.inc[k].store(inc[k]);
-    for (int v = 0; v < count; ++v)
-      for (int k = 0; k < kE; ++k) segs[k][v]->increment = inc[k][v];
-    done += length;
   }
-  storeLanes(s, voices, count);
-}
+  GW_LANES_INLINE void increments(float (&inc)[Voice::kEnvelopes][8]) const {
+    for (int k = 0; k < Voice::kEnvelopes; ++k) s.inc[k].store(inc[k]);
+  }
+  // Modulates n samples into r, filtering the job beside them.
+  GW_LANES_INLINE void modulate(Runs& r, int count, std::uint32_t n, const FilterJob& job) {
+    envelopeRun(s, r, n);
+    modulateRun(s, b, r, count, n, job);
+  }
+  GW_LANES_INLINE void filter(const FilterJob& job, int count) {
+    filterJob(s.filter, s.damping, b.weights, job, count);
+  }
+};
 
 // The eight-lane builds' voices, eight to a group, each in its own file so that only it is
 // compiled for its instruction set.

@@ -5,7 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/voice_lanes.h"
+#include "engine/float4x2.h"
+#include "engine/voice_solo.h"
 
 namespace gw {
 
@@ -23,25 +24,20 @@ VoiceBlock oscillatorBlock(ParamView p) {
 VoiceBlock oscillatorBlock(ParamView p, float volume) {
   VoiceBlock b;
   const float volume3 = volume * volume * volume;
-  for (int g = 0; g < 4; ++g) {
-    alignas(16) float lanes[4][4] = {};
-    for (int i = 0; i < 4; ++i) {
-      const int harmonic = g * 4 + i + 1;
-      lanes[envSelection(p[param::envSelect(harmonic)])][i] = p[param::level(harmonic)] * volume3;
-    }
-    for (int j = 0; j < 4; ++j) b.gains[g][j] = Float4::load(lanes[j]);
+  alignas(16) float lanes[4][4][4] = {};  // group, source, lane
+  int top = 0;                            // the highest harmonic with a level
+  for (int k = 1; k <= 16; ++k) {
+    const float level = p[param::level(k)] * volume3;
+    lanes[(k - 1) / 4][envSelection(p[param::envSelect(k)])][(k - 1) % 4] = level;
+    if (level != 0.0f) top = k;
   }
-  b.groups = 0;
-  for (int k = 1; k <= 16; ++k)
-    if (p[param::level(k)] * volume3 != 0.0f) b.groups = (k + 3) / 4;
-  alignas(16) float amount[4];
-  alignas(16) float offset[4];
-  for (int lane = 0; lane < 4; ++lane) {
-    amount[lane] = p[param::lfoAmount(lfoOfLane(lane))];
-    offset[lane] = p[param::lfoOffset(lfoOfLane(lane))];
-  }
-  b.lfoAmount = Float4::load(amount);
-  b.lfoOffset = Float4::load(offset);
+  for (int g = 0; g < 4; ++g)
+    for (int j = 0; j < 4; ++j) b.gains[g][j] = Float4::load(lanes[g][j]);
+  b.groups = (top + 3) / 4;
+  b.lfoAmount = Float4::make(p[param::lfoAmount(lfoOfLane(0))], p[param::lfoAmount(lfoOfLane(1))],
+                             p[param::lfoAmount(lfoOfLane(2))], p[param::lfoAmount(lfoOfLane(3))]);
+  b.lfoOffset = Float4::make(p[param::lfoOffset(lfoOfLane(0))], p[param::lfoOffset(lfoOfLane(1))],
+                             p[param::lfoOffset(lfoOfLane(2))], p[param::lfoOffset(lfoOfLane(3))]);
   b.pulseWidth = p[param::kPulseWidth];
   b.velocityPwAmount = p[param::kVelocityPwAmount];
   b.pwEnvAmount = p[param::kPwEnvAmount];
@@ -51,8 +47,8 @@ VoiceBlock oscillatorBlock(ParamView p, float volume) {
 
 namespace {
 
-// The SSE2 oscillator: the sixteen harmonics of one voice, four lanes at a time, for the
-// block's group count.
+// The SSE2 oscillator: the sixteen harmonics of one item, four lanes at a time, for the
+// block's group count; four items' lane sums at once.
 struct Sse2Oscillator {
   const VoiceBlock& b;
   Float4 numbers[4];
@@ -62,15 +58,25 @@ struct Sse2Oscillator {
   }
 
   template <int kGroups>
-  void run(LaneRuns<Float4>& r, int count, std::uint32_t n) const {
-    constexpr int kL = kLanes<Float4>;
-    for (int voice = 0; voice < count; ++voice) {
-      for (std::uint32_t i = 0; i < n; ++i) {
-        float x = 0.0f;
-        if constexpr (kGroups > 0)
-          x = harmonicSum<kGroups>(Float4::splat(r.warped[i * kL + voice]), numbers, b.gains,
-                                   Float4::load(r.gainsOf(voice, i)));
-        r.x[i * kL + voice] = x;
+  void run(const float* warped, const float* gains, float* x, std::uint32_t blocks) const {
+    // Local copies: the stores to x could otherwise alias the block's values and force
+    // them to be read again for every block.
+    Float4 levels[4][4], harmonics[4];
+    for (int g = 0; g < 4; ++g) {
+      harmonics[g] = numbers[g];
+      for (int j = 0; j < 4; ++j) levels[g][j] = b.gains[g][j];
+    }
+    for (std::uint32_t q = 0; q < blocks; ++q, warped += 4, gains += 16, x += 4) {
+      if constexpr (kGroups == 0) {
+        Float4().store(x);
+      } else {
+        Float4 s[4];
+        for (int k = 0; k < 4; ++k)
+          s[k] = harmonicLanes<kGroups>(Float4::splat(warped[k]), harmonics, levels,
+                                        Float4::load(gains + 4 * k));
+        // Lane l of every item in s[l]: each item's sumLanes, four at a time.
+        transpose(s);
+        ((s[0] + s[2]) + (s[1] + s[3])).store(x);
       }
     }
   }
@@ -80,9 +86,9 @@ struct Sse2Oscillator {
 void renderVoicesSse2(Voice* voices, int count, const VoiceBlock& b, float* out,
                       std::uint32_t frames) {
   const Sse2Oscillator oscillator(b);
-  constexpr int kL = kLanes<Float4>;
-  for (int first = 0; first < count; first += kL)
-    renderGroup<Float4>(voices + first, std::min(kL, count - first), b, out, frames, oscillator);
+  // A voice alone in a group of four runs faster in its own layout; two share a group.
+  renderVoiceGroups<Float4, Float4x2, 1, WideLanes<Float4>, 0>(voices, count, b, out, frames,
+                                                               oscillator);
 }
 
 std::atomic<InstructionSet> gInstructions{usableInstructions(processorFeatures())};
@@ -117,6 +123,10 @@ InstructionSet useInstructions(InstructionSet limit) {
   const InstructionSet use = std::min(limit, usableInstructions(processorFeatures()));
   gInstructions.store(use, std::memory_order_relaxed);
   return use;
+}
+
+InstructionSet instructionsInUse() {
+  return gInstructions.load(std::memory_order_relaxed);
 }
 
 void renderVoices(Voice* voices, int count, const VoiceBlock& b, float* out, int frames) {

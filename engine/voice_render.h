@@ -62,6 +62,9 @@ InstructionSet usableInstructions(const ProcessorFeatures& features);
 // returns the one in use. Thread: any.
 InstructionSet useInstructions(InstructionSet limit);
 
+// The encoding chosen last (the widest usable until useInstructions). Thread: any.
+InstructionSet instructionsInUse();
+
 // Adds the next frames samples of voices[0..count) to out, in index order, and advances
 // all their state. Their block values (sustain refresh, LFO and filter coefficients) must
 // be current.

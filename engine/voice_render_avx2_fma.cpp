@@ -6,7 +6,7 @@
 
 #include "engine/float8.h"
 #include "engine/target_region.h"
-#include "engine/voice_lanes.h"
+#include "engine/voice_solo.h"
 
 GW_TARGET_REGION_BEGIN("avx2,fma")
 

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "audio_measure.h"
 #include "engine/modulation_effect.h"
+#include "instruction_sets.h"
 #include "test_program.h"
 
 namespace gw {
@@ -172,6 +176,57 @@ TEST_F(ModulationTest, ASilentTailStopsWorkingButKeepsTheLfoAndLineMoving) {
     ASSERT_NEAR(quiet.right[i], reference.right[i], 1e-20f) << i;
   }
   EXPECT_GT(test::peak(quiet.left, 39000, 40000), 0.1f);
+}
+
+// With AVX the line is read two frames at a time where every read lies three or more
+// frames behind its write, frame by frame otherwise; both give the same samples. Delays
+// from the shortest on, blocks of odd lengths, a line that shrinks and grows back (the
+// frames past its end keep their older values), feedback, the write position wrapping,
+// and an echo fade (the plain way, both) that empties the line part-way through a chunk.
+TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
+  const std::vector<InstructionSet> sets = test::usableSets();
+  if (sets.size() < 2) GTEST_SKIP() << "no AVX on this processor";
+  std::vector<float> input(6000);
+  std::uint32_t noise = 1;
+  for (size_t i = 0; i < input.size(); ++i) {
+    noise = noise * 1664525u + 1013904223u;
+    input[i] = 0.5f * std::sin(i * 0.031f) + static_cast<float>(noise >> 8) * 3e-8f - 0.25f;
+  }
+  auto play = [&](InstructionSet set, float delay, int block) {
+    useInstructions(set);
+    test::TestProgram program;
+    program.set(param::kModulationOnOff, 1.0f);
+    program.set(param::kModulationDelay, delay);
+    program.set(param::kModulationSweep, 2.0f);
+    program.set(param::kModulationRate, 7.0f);
+    program.set(param::kModulationShape, 0.5f);
+    program.set(param::kModulationFeedback, 70.0f);
+    program.set(param::kModulationVoices, 4.0f);
+    auto effect = std::make_unique<ModulationEffect>();
+    test::Rendered out{input, std::vector<float>(input.size())};
+    for (size_t start = 0; start < input.size(); start += block) {
+      // A shorter line, then the longer one again with its far frames as they were.
+      program.set(param::kModulationSweep, start >= 2000 && start < 4000 ? 0.5f : 2.0f);
+      if (start <= 1500 && 1500 < start + block) effect->silence(700);  // echoes fade out
+      const int n = static_cast<int>(std::min<size_t>(block, input.size() - start));
+      effect->process(program.view(), 44100.0f, out.left.data() + start, out.right.data() + start,
+                      n);
+    }
+    out.left.push_back(static_cast<float>(effect->writeIndex()));
+    out.right.push_back(effect->phase());
+    return out;
+  };
+  for (float delay : {0.0f, 0.03f, 0.07f, 0.1f, 3.0f, 10.0f, 40.0f}) {
+    for (int block : {1, 2, 3, 127, 128, 129, 256, 1000}) {
+      const auto plain = play(InstructionSet::kSse2, delay, block);
+      for (size_t k = 1; k < sets.size(); ++k) {
+        const auto wide = play(sets[k], delay, block);
+        ASSERT_EQ(wide.left, plain.left) << "delay " << delay << " ms, blocks of " << block;
+        ASSERT_EQ(wide.right, plain.right) << "delay " << delay << " ms, blocks of " << block;
+      }
+    }
+  }
+  useInstructions(test::defaultLimit());
 }
 
 TEST(ModulationInEngine, TailOutlivesTheVoiceAndFreezesWhenSwitchedOff) {

@@ -13,6 +13,7 @@
 
 #include "audio_measure.h"
 #include "engine/voice_render.h"
+#include "instruction_sets.h"
 #include "test_program.h"
 
 namespace gw {
@@ -32,36 +33,16 @@ class PlainInstructionsEnvironment : public ::testing::Environment {
 const ::testing::Environment* const kPlainEnvironment =
     ::testing::AddGlobalTestEnvironment(new PlainInstructionsEnvironment);
 
-InstructionSet defaultLimit() {
-  return std::getenv("GW_ENGINE_PLAIN_INSTRUCTIONS") == nullptr ? InstructionSet::kAvx2Fma
-                                                                : InstructionSet::kSse2;
-}
+using test::defaultLimit;
+using test::snrDb;
+using test::usableSets;
 
 InstructionSet usableHere() {
   return usableInstructions(processorFeatures());
 }
 
-// Every set this processor can run, the plain one first.
-std::vector<InstructionSet> usableSets() {
-  std::vector<InstructionSet> sets{InstructionSet::kSse2};
-  if (usableHere() >= InstructionSet::kAvx) sets.push_back(InstructionSet::kAvx);
-  if (usableHere() >= InstructionSet::kAvx2Fma) sets.push_back(InstructionSet::kAvx2Fma);
-  return sets;
-}
-
 const char* nameOf(InstructionSet set) {
   return set == InstructionSet::kSse2 ? "SSE2" : set == InstructionSet::kAvx ? "AVX" : "AVX2+FMA";
-}
-
-// Signal to difference ratio of x against the reference, in dB.
-double snrDb(const std::vector<float>& reference, const std::vector<float>& x) {
-  double signal = 0.0, noise = 0.0;
-  for (size_t i = 0; i < reference.size(); ++i) {
-    signal += static_cast<double>(reference[i]) * reference[i];
-    const double d = static_cast<double>(x[i]) - reference[i];
-    noise += d * d;
-  }
-  return noise == 0.0 ? 1000.0 : 10.0 * std::log10(signal / noise);
 }
 
 TEST(WideInstructions, ChosenOnlyWithProcessorAndOperatingSystemSupport) {
@@ -91,42 +72,9 @@ TEST(WideInstructions, ChosenOnlyWithProcessorAndOperatingSystemSupport) {
   useInstructions(defaultLimit());
 }
 
-// Short segments on all six envelopes, so boundaries fall inside blocks and at their
-// edges at different samples in each voice; everything modulated, filter and effect on.
-void makeBusy(test::TestProgram& p) {
-  for (int k = 1; k <= 16; ++k) {
-    p.set(param::level(k), (k % 2 ? 1.0f : -0.7f) / k);
-    p.set(param::envSelect(k), static_cast<float>(k % 4));
-  }
-  for (int e = 1; e <= 3; ++e) {
-    p.set(param::envTimeA1(e), 0.0013f * e);
-    p.set(param::envLevelA1(e), 0.9f);
-    p.set(param::envTimeA2(e), 0.0021f);
-    p.set(param::envSustain(e), 0.5f);
-    p.set(param::envTimeR1(e), 0.003f);
-    p.set(param::envTimeR2(e), 0.01f);
-  }
-  for (int k = 1; k <= 4; ++k) {
-    p.set(param::lfoSpeed(k), 1.5f + k);
-    p.set(param::lfoAmount(k), 0.3f);
-    p.set(param::lfoOffset(k), 0.6f);
-    p.set(param::lfoKbTrack(k), 0.5f);
-  }
-  p.set(param::kAttack, 0.0031f);
-  p.set(param::kDecay, 0.0047f);
-  p.set(param::kRelease, 0.0123f);
-  p.set(param::kPwEnvAttack, 0.002f);
-  p.set(param::kPwEnvDecay, 0.005f);
-  p.set(param::kFilterEnvAttack, 0.0017f);
-  p.set(param::kFilterEnvDecay, 0.0077f);
-  p.set(param::kPwLfoAmount, 0.2f);
-  p.set(param::kPwEnvAmount, 0.3f);
-  p.set(param::kFilterType, 1.4f);
-  p.set(param::kFilterQ, 0.4f);
-  p.set(param::kFilterEnvAmount, 2.0f);
-  p.set(param::kFilterLfoAmount, 1.0f);
-  p.set(param::kFilterLfoTypeAmount, 0.5f);
-  p.set(param::kFilterKbTrack, 0.5f);
+// The busy setting with the effect on.
+void makeBusyWithEffect(test::TestProgram& p) {
+  test::makeBusy(p);
   p.set(param::kModulationOnOff, 1.0f);
   p.set(param::kModulationVoices, 4.0f);
   p.set(param::kModulationSweep, 5.0f);
@@ -149,7 +97,7 @@ int noteOf(int v, int round) {
 Played playRounds(InstructionSet set, int notes, int block) {
   useInstructions(set);
   test::TestProgram program;
-  makeBusy(program);
+  makeBusyWithEffect(program);
   auto engine = test::makeEngine();
   Played played;
   auto take = [&](int frames) {
@@ -202,7 +150,7 @@ TEST_P(PathAgreement, WideEqualsPlainAcrossVoiceCountsAndBlockSizes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(VoicesAndBlocks, PathAgreement,
-                         ::testing::Combine(::testing::Values(1, 3, 8, 9, 13, 32, 40),
+                         ::testing::Combine(::testing::Values(1, 2, 3, 5, 8, 9, 13, 32, 40),
                                             ::testing::Values(1, 64, 256, 1000)));
 
 // With the upper harmonics silent the loop sums fewer lane groups; each count is its own
@@ -243,7 +191,7 @@ TEST(VoiceLanes, VoicesInOneGroupDoNotInfluenceEachOther) {
   for (InstructionSet set : usableSets()) {
     useInstructions(set);
     test::TestProgram program;
-    makeBusy(program);
+    makeBusyWithEffect(program);
     program.set(param::kModulationOnOff, 0.0f);  // the effect mixes the sum, not the voices
     auto play = [&](std::vector<int> chord) {
       auto engine = test::makeEngine();

@@ -24,9 +24,13 @@ namespace {
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 
-// Names of their own: ctest may run the tests of this file at the same time.
+// Names of their own, per test: ctest runs the tests of this file side by side, each in a
+// process of its own, and two of them writing one stderr file read each other's lines.
 std::string scratch(const std::string& name) {
-  return testing::TempDir() + "render_module_" + name;
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string owner =
+      test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() + "_" : "";
+  return testing::TempDir() + "render_module_" + owner + name;
 }
 
 // One A4 from 0.5 s to 1.0 s at 120 BPM, 480 ticks per quarter note.

@@ -1,0 +1,78 @@
+// One chunk of the modulation effect: the taps of up to kChunk frames read from the delay
+// line, the input plus feedback written, frame by frame, then each channel's mix of taps
+// and input. Two encodings, the same values:
+// the plain one for any processor and setting, and an AVX one for two frames at a time,
+// which needs every read to lie at least three frames behind its write (so that a frame
+// never reads what the frame just before it writes).
+#pragma once
+
+#include <cstdint>
+
+#include "engine/float4.h"
+#include "engine/modulation_effect.h"
+
+namespace gw {
+
+struct ModulationChunk {
+  float* left;         // the chunk's input; the left mix replaces it
+  float* right;        // out: the right mix
+  float* taps;         // four tap values a frame (scratch, 16-byte aligned)
+  Float4* line;        // the effect's line; frame length is free for the AVX encoding
+  std::int32_t write;  // in and out: the line frame the next input goes to
+  int frames;          // 1..kChunk
+  Float4 sin, cos;     // the LFO at the first frame, one tap per lane
+  // An echo fade under way (plain encoding only): frames left, in and out, of fadeFrames;
+  // the frame at which it ended and emptied the line, or -1.
+  std::int32_t fadeLeft = 0;
+  std::int32_t fadeFrames = 1;
+  int fadedOutAt = -1;
+};
+
+// Returns the chunk's last frame (0-based) whose written line frame is not all zeros, or
+// -1 when every written frame is zero (counting only from fadedOutAt on, if set).
+int runModulationChunk(const ModulationSetup& s, ModulationChunk& c);
+
+// Each channel's mix of n frames' taps (four floats a frame, 16-byte aligned) and the dry
+// input in left: gain × ((t0·m0 + t2·m2) + (t1·m1 + t3·m3)) + dry × x, the lane sum in
+// sumLanes' order.
+void mixModulation(const ModulationSetup& s, const float* taps, float* left, float* right, int n);
+
+inline void loadTapColumns(Float4 (&t)[4], const float* taps) {
+  for (int k = 0; k < 4; ++k) t[k] = Float4::load(taps + 4 * k);
+  transpose(t[0], t[1], t[2], t[3]);
+}
+
+// mixModulation for the whole vectors of frames (V: Float4, or Float8 in the AVX
+// encoding, whose loadTapColumns turns eight frames' taps); returns the frames mixed.
+// Inlined always, so that the AVX encoding can inline its eight-lane operations.
+template <class V>
+__attribute__((always_inline)) inline int mixFrames(const ModulationSetup& s, const float* taps,
+                                                    float* left, float* right, int n) {
+  constexpr int kL = static_cast<int>(sizeof(V) / sizeof(float));
+  V maskL[4], maskR[4];
+  for (int j = 0; j < 4; ++j) {
+    maskL[j] = V::splat(s.maskLeft.lane(j));
+    maskR[j] = V::splat(s.maskRight.lane(j));
+  }
+  int f = 0;
+  for (; f + kL <= n; f += kL) {
+    V t[4];
+    loadTapColumns(t, taps + 4 * f);  // now tap j of the frames in t[j]
+    const V x = V::loadUnaligned(left + f);
+    const V l = (t[0] * maskL[0] + t[2] * maskL[2]) + (t[1] * maskL[1] + t[3] * maskL[3]);
+    const V r = (t[0] * maskR[0] + t[2] * maskR[2]) + (t[1] * maskR[1] + t[3] * maskR[3]);
+    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
+    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
+  }
+  return f;
+}
+
+// Whether the AVX encoding may run a setting: the shortest delay, centre minus depth, of
+// three frames or more (with room for rounding).
+inline bool wideChunksAllowed(const ModulationSetup& s) {
+  return s.center - s.depth >= 4.0f;
+}
+__attribute__((target("avx"))) int runModulationChunkAvx(const ModulationSetup& s,
+                                                         ModulationChunk& c);
+
+}  // namespace gw

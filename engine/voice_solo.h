@@ -1,0 +1,294 @@
+// A voice alone: where a lane group would be mostly empty, one voice's chains share the
+// lanes instead. Its six envelopes and five LFOs each take a lane of one eight-lane vector
+// (C: Float8 in the AVX build, Float4x2 in the SSE2 build), its items are its own
+// samples, sixteen to a chunk, and its filter runs in lane 0 of Float4 (vector minimum
+// and maximum, no branches). Per lane the operations and their order are the group's, so
+// a voice gives the same samples either way.
+//
+// The filter's chain (about twenty cycles of latency a sample) would leave the processor
+// idle; later chunks' modulation and oscillator run interleaved with it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+#include "engine/filter.h"
+#include "engine/float4.h"
+#include "engine/oscillator.h"
+#include "engine/voice_lanes.h"
+
+#define GW_SOLO_INLINE __attribute__((always_inline)) inline
+
+namespace gw {
+
+// The lane of each envelope (render-loop index: amplitude, Env 1..3, pulse width, filter).
+// The "None" harmonics' gain takes its place beside Env 1..3 with a level fixed at 1.
+// The LFO vectors hold the pulse-width LFO in lane 0 and the voice's four in lanes 4..7,
+// so that each LFO meets the envelope it scales: lanes 4..7 give the four source gains,
+// lane 0 the pulse width.
+constexpr int kSoloLane[Voice::kEnvelopes] = {1, 5, 6, 7, 0, 2};
+constexpr int kSoloOne = 4;
+
+template <class C>
+struct SoloState {
+  C level, inc, curve;
+  C sin, cos, coef;
+  Float4 phase, step;       // all lanes equal
+  SvfState<Float4> filter;  // lane 0
+};
+
+// Block values of the voice as lane vectors.
+template <class C>
+struct SoloBlock {
+  C pwEnvAmount, pwLfoAmount, pwBase, lfoAmount, lfoOffset;
+  Float4 coefBase, coefRange, damping;
+  TypeWeights<Float4> weights;
+
+  GW_SOLO_INLINE explicit SoloBlock(const VoiceBlock& b) : weights(b.filter) {}
+};
+
+// A chunk's per-sample values: the oscillator's items and what the filter reads.
+template <class V>
+struct SoloChunk : ItemBuffers<V, 16> {
+  static constexpr std::uint32_t kLength = 16;
+  alignas(32) float pw[kLength];
+  alignas(32) float phase[kLength];
+  alignas(16) float env[4 * kLength];  // lanes 0-3 of the envelopes: amplitude and filter
+};
+
+template <class C>
+GW_SOLO_INLINE C soloLanes(const float (&lanes)[8]) {
+  return C::load(lanes);
+}
+
+template <class C>
+GW_SOLO_INLINE void loadSolo(Voice& v, const VoiceBlock& b, SoloState<C>& s, SoloBlock<C>& k) {
+  alignas(32) float level[8] = {}, sin[8] = {}, cos[8] = {}, coef[8] = {};
+  alignas(32) float amount[8] = {}, offset[8] = {};
+  for (int e = 0; e < Voice::kEnvelopes; ++e) level[kSoloLane[e]] = v.envelope(e).level;
+  level[kSoloOne] = 1.0f;
+  sin[0] = v.pwLfoSin;
+  cos[0] = v.pwLfoCos;
+  coef[0] = b.pwLfoCoef;
+  for (int j = 0; j < 4; ++j) {
+    sin[4 + j] = v.lfoSin.lane(j);
+    cos[4 + j] = v.lfoCos.lane(j);
+    coef[4 + j] = v.lfoCoef.lane(j);
+    amount[4 + j] = b.lfoAmount.lane(j);
+    offset[4 + j] = b.lfoOffset.lane(j);
+  }
+  s.level = soloLanes<C>(level);
+  s.sin = soloLanes<C>(sin);
+  s.cos = soloLanes<C>(cos);
+  s.coef = soloLanes<C>(coef);
+  s.phase = v.phase;
+  s.step = v.baseIncrement * b.stepMultiplier;
+  s.filter = {Float4::splat(v.filterLow), Float4::splat(v.filterBand), Float4::splat(v.filterHigh)};
+  k.pwEnvAmount = C::splat(b.pwEnvAmount);
+  k.pwLfoAmount = C::splat(b.pwLfoAmount);
+  k.pwBase = C::splat(b.pulseWidth + v.velocity * b.velocityPwAmount);
+  k.lfoAmount = soloLanes<C>(amount);
+  k.lfoOffset = soloLanes<C>(offset);
+  k.coefBase = Float4::splat(v.filterCoefBase);
+  k.coefRange = Float4::splat(v.filterCoefRange);
+  k.damping = Float4::splat(v.filterDamping);
+}
+
+template <class C>
+GW_SOLO_INLINE void storeSolo(const SoloState<C>& s, Voice& v) {
+  alignas(32) float level[8], sin[8], cos[8];
+  s.level.low().store(level);
+  s.level.high().store(level + 4);
+  s.sin.low().store(sin);
+  s.sin.high().store(sin + 4);
+  s.cos.low().store(cos);
+  s.cos.high().store(cos + 4);
+  for (int e = 0; e < Voice::kEnvelopes; ++e) v.envelope(e).level = level[kSoloLane[e]];
+  v.phase = Float4::splat(s.phase.lane0());
+  v.lfoSin = Float4::load(sin + 4);
+  v.lfoCos = Float4::load(cos + 4);
+  v.pwLfoSin = sin[0];
+  v.pwLfoCos = cos[0];
+  v.filterLow = s.filter.low.lane0();
+  v.filterBand = s.filter.band.lane0();
+  v.filterHigh = s.filter.high.lane0();
+}
+
+// The voice's next stretch without a segment end, of at most frames samples: its
+// increments and curves into the lanes. Returns its length.
+template <class C>
+GW_SOLO_INLINE std::uint32_t startSoloStretch(Voice& v, SoloState<C>& s,
+                                              Segment* (&segs)[Voice::kEnvelopes],
+                                              std::uint32_t frames) {
+  std::uint32_t length = frames;
+  currentSegments(v, segs, length);
+  alignas(32) float inc[8] = {}, curve[8] = {};
+  for (int e = 0; e < Voice::kEnvelopes; ++e) {
+    inc[kSoloLane[e]] = segs[e]->increment;
+    curve[kSoloLane[e]] = segs[e]->curve;
+  }
+  beginStretch(v, segs, length);
+  s.inc = soloLanes<C>(inc);
+  s.curve = soloLanes<C>(curve);
+  return length;
+}
+
+// The segments that ran keep their running increments.
+template <class C>
+GW_SOLO_INLINE void endSoloStretch(const SoloState<C>& s,
+                                   Segment* const (&segs)[Voice::kEnvelopes]) {
+  alignas(32) float inc[8];
+  s.inc.low().store(inc);
+  s.inc.high().store(inc + 4);
+  for (int e = 0; e < Voice::kEnvelopes; ++e) segs[e]->increment = inc[kSoloLane[e]];
+}
+
+// One sample of modulation into item j of the chunk, in the group's order: envelopes,
+// pulse width, the four source gains, the envelopes the filter reads; phase and LFOs step.
+template <class V, class C>
+GW_SOLO_INLINE void modulateSolo(SoloState<C>& s, const SoloBlock<C>& b, SoloChunk<V>& r,
+                                 std::uint32_t j) {
+  s.level = s.level + s.inc;
+  s.inc = s.inc + s.curve;
+  const C pw = s.level * b.pwEnvAmount + s.sin * b.pwLfoAmount + b.pwBase;
+  // Lane 4: LFO 4 times the fixed 1; an exact product.
+  const C gains = (s.sin * b.lfoAmount + b.lfoOffset) * s.level;
+  gains.high().store(r.gains + itemGainIndex<kLanes<V>>(j));
+  r.pw[j] = pw.low().lane0();
+  s.level.low().store(r.env + 4 * j);
+  r.phase[j] = s.phase.lane0();
+  s.phase = s.phase + s.step;
+  s.phase = s.phase - trunc(s.phase);
+  s.sin = s.sin + s.coef * s.cos;
+  s.cos = s.cos - s.coef * s.sin;
+}
+
+// The warped phases of the chunk's first n items, whole vectors at a time.
+template <class V>
+GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r, std::uint32_t n) {
+  constexpr int kL = kLanes<V>;
+  for (std::uint32_t q = 0; q < n; q += kL)
+    phaseWarp(V::load(r.phase + q), V::load(r.pw + q)).store(r.warped + q);
+}
+
+// Sample j of the chunk through the filter and the amplitude envelope.
+template <class V, class C>
+GW_SOLO_INLINE float filterSolo(SoloState<C>& s, const SoloBlock<C>& b, const SoloChunk<V>& r,
+                                std::uint32_t j) {
+  const Float4 zero, one = Float4::splat(1.0f);
+  const Float4 sweep = min(max(Float4::splat(r.env[4 * j + kSoloLane[5]]), zero), one);
+  const Float4 coef = b.coefBase + sweep * b.coefRange;
+  const Float4 x = Float4::splat(r.x[j]);
+  const Float4 amp = Float4::splat(r.env[4 * j + kSoloLane[0]]);
+  return (filterSample(s.filter, x, coef, b.damping, b.weights) * amp).lane0();
+}
+
+// The voice's stretches between segment ends, started as the samples reach them. (Not a
+// lambda: everything that touches the lanes must be inlined into the build's entry.)
+template <class C>
+struct SoloStretches {
+  Voice& voice;
+  Segment* segs[Voice::kEnvelopes];
+  std::uint32_t left;   // samples left in the current stretch
+  std::uint32_t after;  // samples of the call after it
+
+  GW_SOLO_INLINE SoloStretches(Voice& v, SoloState<C>& s, std::uint32_t frames)
+      : voice(v), left(startSoloStretch(v, s, segs, frames)), after(frames - left) {}
+
+  template <class V>
+  GW_SOLO_INLINE void modulate(SoloState<C>& s, const SoloBlock<C>& b, SoloChunk<V>& r,
+                               std::uint32_t j) {
+    if (left == 0) {
+      endSoloStretch(s, segs);
+      left = startSoloStretch(voice, s, segs, after);
+      after -= left;
+    }
+    --left;
+    modulateSolo(s, b, r, j);
+  }
+};
+
+// Renders frames samples of one voice into out, chunk by chunk in three stages: chunk k's
+// filter runs interleaved with chunk k + 2's modulation, and chunk k + 1's oscillator
+// half-way through, so that the filter's chain has independent work beside it.
+template <class V, class C, class Oscillator>
+GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out,
+                               std::uint32_t frames, const Oscillator& oscillator) {
+  constexpr std::uint32_t kN = SoloChunk<V>::kLength;
+  constexpr std::uint32_t kL = kLanes<V>;
+  SoloState<C> s;
+  SoloBlock<C> b(block);
+  loadSolo(voice, block, s, b);
+  SoloStretches<C> stretches(voice, s, frames);
+  SoloChunk<V> chunks[3];
+  const std::uint32_t last = (frames - 1) / kN;
+  auto lengthOf = [&](std::uint32_t k) {
+    return k < last ? kN : k == last ? frames - last * kN : 0;
+  };
+  // A short chunk (a short piece of a block) computes only its own blocks of items.
+  auto oscillateChunk = [&](SoloChunk<V>& r, std::uint32_t n) {
+    r.padItems(n);
+    oscillate(oscillator, block.groups, r.warped, r.gains, r.x, (n + kL - 1) / kL);
+  };
+  for (std::uint32_t k = 0; k < 2; ++k) {
+    for (std::uint32_t j = 0; j < lengthOf(k); ++j) stretches.modulate(s, b, chunks[k], j);
+    warpSolo(chunks[k], lengthOf(k));
+  }
+  oscillateChunk(chunks[0], lengthOf(0));
+  for (std::uint32_t k = 0; k <= last; ++k) {
+    SoloChunk<V>& now = chunks[k % 3];
+    SoloChunk<V>& middle = chunks[(k + 1) % 3];
+    SoloChunk<V>& next = chunks[(k + 2) % 3];
+    const std::uint32_t n = lengthOf(k), m = lengthOf(k + 2);
+    float* o = out + k * kN;
+    if (n == kN && m == kN && stretches.left >= kN) {
+      // No segment ends in chunk k + 2: its state stays in registers, and the loops are
+      // unrolled so that every item's place in the chunk is a constant.
+      stretches.left -= kN;
+      SoloState<C> t = s;
+      // The oscillator's blocks spread through the filter's samples.
+      constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
+      middle.padItems(kN);
+#pragma GCC unroll 16
+      for (std::uint32_t j = 0; j < kN; ++j) {
+        modulateSolo(t, b, next, j);
+        o[j] += filterSolo(t, b, now, j);
+        if (j % kEvery == kEvery / 2)
+          oscillate(oscillator, block.groups, middle.warped + j / kEvery * kL,
+                    middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
+      }
+      s = t;
+    } else {
+      for (std::uint32_t j = 0; j < m; ++j) stretches.modulate(s, b, next, j);
+      if (k < last) oscillateChunk(middle, lengthOf(k + 1));
+      for (std::uint32_t j = 0; j < n; ++j) o[j] += filterSolo(s, b, now, j);
+    }
+    if (m > 0) warpSolo(next, m);
+  }
+  endSoloStretch(s, stretches.segs);
+  storeSolo(s, voice);
+}
+
+// Voices in index order, kLanes<V> to a group. A group of at most kSoloMost voices
+// renders them one by one instead, one of at most kNarrowMost in the build's Narrow layout.
+template <class V, class C, int kSoloMost, class Narrow, int kNarrowMost, class Oscillator>
+GW_SOLO_INLINE void renderVoiceGroups(Voice* voices, int count, const VoiceBlock& block, float* out,
+                                      std::uint32_t frames, const Oscillator& oscillator) {
+  constexpr int kL = kLanes<V>;
+  for (int first = 0; first < count; first += kL) {
+    const int n = std::min(kL, count - first);
+    if (n <= kSoloMost) {
+      for (int v = first; v < first + n; ++v)
+        renderSolo<V, C>(voices[v], block, out, frames, oscillator);
+    } else if (n <= kNarrowMost) {
+      renderGroup<Narrow, kL>(voices + first, n, block, out, frames, oscillator);
+    } else {
+      renderGroup<WideLanes<V>, kL>(voices + first, n, block, out, frames, oscillator);
+    }
+  }
+}
+
+}  // namespace gw
+
+#undef GW_SOLO_INLINE
