@@ -230,7 +230,13 @@ void SynthEngine::scaleFilterStates(float factor) {
 void SynthEngine::renderPiece(ParamView p, float sr, float* left, float* right, int from, int count,
                               const VolumeRamp& ramp) {
   const bool effectOn = p[param::kModulationOnOff] != 0.0f;
-  if (voiceCount_ + fadeCount_ == 0 && !effectOn) {
+  if (voiceCount_ + fadeCount_ == 0) {
+    // Nothing sounds but, perhaps, the effect's echoes: the filter LFO keeps its time and
+    // nothing else needs the block's values.
+    if (effectOn) {
+      advanceFilterLfo(filterLfoPhase_, p, count, sr);
+      if (count > 0) effect_.process(p, sr, left + from, right + from, count);
+    }
     activity_.store(0.0f, std::memory_order_relaxed);
     return;
   }
