@@ -106,7 +106,9 @@ bool SynthEngine::isHeld(std::int32_t note) const {
 }
 
 std::uint32_t SynthEngine::fadeSamples(float sr) {
-  return static_cast<std::uint32_t>(std::max(1.0f, std::round(kFadeSeconds * sr)));
+  // A host may claim any finite rate; no fade need outlast a second at the highest real one.
+  constexpr float kLongest = 768000.0f;
+  return static_cast<std::uint32_t>(std::clamp(std::round(kFadeSeconds * sr), 1.0f, kLongest));
 }
 
 int SynthEngine::chooseVoice(float sr) {

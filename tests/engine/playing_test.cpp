@@ -359,5 +359,22 @@ TEST(Restart, LeavesNothingOfWhatWasPlayedAndPlaysAsANewEngine) {
   }
 }
 
+// A host may claim any finite rate: the fades stay whole numbers of samples and the
+// output finite, from the lowest rate to the largest float.
+TEST(AllSoundOff, StealsAndSilencingFadeWithinRangeAtAnyRate) {
+  test::TestProgram program;
+  program.makeOrgan();
+  program.set(param::kModulationOnOff, 1.0f);
+  for (float rate : {1.0f, 1e9f, 3e38f}) {
+    auto engine = test::makeEngine();
+    for (int n = 0; n < 33; ++n) test::send(*engine, 0x90, 40 + n, 100);
+    test::send(*engine, 0xB0, 120, 0);
+    const auto out = test::render(*engine, program, rate, 512, 64);
+    EXPECT_TRUE(test::allFinite(out.left) && test::allFinite(out.right)) << rate;
+    // A second at most: at a huge rate the stolen voice is still fading, at 1 Hz long gone.
+    EXPECT_EQ(engine->fadingVoiceCount(), rate > 1e6f ? 1 : 0) << rate;
+  }
+}
+
 }  // namespace
 }  // namespace gw

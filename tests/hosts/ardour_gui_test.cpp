@@ -197,7 +197,7 @@ class ArdourGuiTest : public ArdourTest {
     fs::create_directories(root_ / "share");
     std::ofstream(root_ / "config/ardour7/.a7").close();
     std::ofstream(root_ / "config/ardour7/config") << kArdourConfig;
-    server_ = "gw-ardour-gui-" + std::to_string(::getpid());
+    server_ = freshName("gw-ardour-gui-");
   }
 
   std::vector<std::string> jackEnvironment() const {

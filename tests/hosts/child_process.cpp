@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -157,6 +158,11 @@ std::string BackgroundProgram::log() const {
 void forgetPluginPaths() {
   for (const char* name : {"LV2_PATH", "VST_PATH", "VST_PLUGINS", "LXVST_PATH", "LXVST_PLUGINS"})
     ::unsetenv(name);
+}
+
+std::string freshName(const std::string& prefix) {
+  static std::atomic<int> count{0};
+  return prefix + std::to_string(::getpid()) + "-" + std::to_string(++count);
 }
 
 }  // namespace gw::test

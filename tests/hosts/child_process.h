@@ -52,6 +52,11 @@ class BackgroundProgram {
 // plug-ins where they look by default, as they do on a user's machine.
 void forgetPluginPaths();
 
+// A name no other call in this process has given: prefix, the process id and a count. A
+// JACK server of each test gets its own, so one still shutting down from the test before
+// is never taken for the new one.
+std::string freshName(const std::string& prefix);
+
 // A fresh directory under the test's temporary directory; removed by the caller.
 std::filesystem::path makeScratchDirectory(const std::string& prefix);
 

@@ -70,7 +70,7 @@ class JackTest : public testing::Test {
 #else
     if (!fs::exists(kJackd)) GTEST_SKIP() << "no JACK server (scripts/install-deps hosts)";
     root_ = makeScratchDirectory("gw-jack");
-    server_ = "gw-test-" + std::to_string(::getpid());
+    server_ = freshName("gw-test-");
     jackd_ = std::make_unique<BackgroundProgram>(
         // Synchronous, with a long client timeout: on a busy test machine a late cycle is
         // waited for instead of being played as a dropout.

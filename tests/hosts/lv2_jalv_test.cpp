@@ -53,7 +53,7 @@ class Lv2Jalv : public testing::Test {
     if (!fs::exists(kJackd)) GTEST_SKIP() << "no JACK server (scripts/install-deps hosts)";
     if (!fs::exists(kJalv)) GTEST_SKIP() << "no jalv (scripts/install-deps lv2)";
     root_ = makeScratchDirectory("gw-lv2-jalv");
-    server_ = "gw-lv2-" + std::to_string(::getpid());
+    server_ = freshName("gw-lv2-");
     jackd_ = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{kJackd, "--no-realtime", "--sync", "--timeout", "5000", "--name",
                                  server_, "-d", "dummy", "-r", "48000", "-p", "256"},
