@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "audio_measure.h"
@@ -187,6 +188,21 @@ TEST(VoicePieces, EncodingsAgreeAsVoicesComeAndGoInsideBlocks) {
     }
   }
   useInstructions(test::defaultLimit());
+}
+
+// Four-lane members are read with aligned loads: voices and engines on the heap must keep
+// their alignment on every target (32-bit Windows' malloc gives only 8 on its own).
+TEST(VoiceMemory, HeapVoicesAndEnginesKeepTheirFourLaneAlignment) {
+  std::vector<std::vector<Voice>> arrays;
+  std::vector<std::unique_ptr<SynthEngine>> engines;
+  for (int n = 1; n <= 40; ++n) {
+    arrays.emplace_back(static_cast<std::size_t>(n));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(arrays.back().data()) % alignof(Voice), 0u) << n;
+    if (n % 8 == 0) {
+      engines.push_back(std::make_unique<SynthEngine>());
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(engines.back().get()) % alignof(SynthEngine), 0u);
+    }
+  }
 }
 
 }  // namespace
