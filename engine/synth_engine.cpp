@@ -177,24 +177,25 @@ float SynthEngine::pitchFactor(ParamView p) const {
   return std::isfinite(factor) ? static_cast<float>(factor) : 1.0f;
 }
 
+namespace {
+
+// Drops the voices whose amplitude envelope has ended; the last takes a dropped one's place.
+void retireEnded(Voice* voices, std::int32_t& count) {
+  for (int i = 0; i < count;) {
+    if (voices[i].ampEnvelope.stage == 0) {
+      --count;
+      if (i != count) voices[i] = voices[count];
+    } else {
+      ++i;
+    }
+  }
+}
+
+}  // namespace
+
 void SynthEngine::retireFinishedVoices() {
-  for (int i = 0; i < voiceCount_;) {
-    if (voices_[i].ampEnvelope.stage == 0) {
-      --voiceCount_;
-      if (i != voiceCount_) voices_[i] = voices_[voiceCount_];
-    } else {
-      ++i;
-    }
-  }
-  Voice* fading = voices_.data() + kMaxVoices;
-  for (int i = 0; i < fadeCount_;) {
-    if (fading[i].ampEnvelope.stage == 0) {
-      --fadeCount_;
-      if (i != fadeCount_) fading[i] = fading[fadeCount_];
-    } else {
-      ++i;
-    }
-  }
+  retireEnded(voices_.data(), voiceCount_);
+  retireEnded(voices_.data() + kMaxVoices, fadeCount_);
 }
 
 // The voices sum level × Volume³ per harmonic before their filters. To ramp the gain
