@@ -78,10 +78,17 @@ bool JackProbe::record(const std::string& midiIn, const std::string& outLeft,
   nextNote_ = 0;
   position_ = 0;
   done_ = false;
-  // A second recording finds the ports still connected from the first.
-  const auto connect = [this](const char* from, const char* to) {
-    const int result = jack_connect(client_, from, to);
-    return result == 0 || result == EEXIST;
+  // A second recording finds the ports still connected from the first. JACK refuses to
+  // connect a client's ports until the client is active, and a host registers its ports
+  // before it activates: a refusal is tried again for a while.
+  const auto connectUntil = after(std::min(timeoutSeconds, 10.0));
+  const auto connect = [this, connectUntil](const char* from, const char* to) {
+    for (;;) {
+      const int result = jack_connect(client_, from, to);
+      if (result == 0 || result == EEXIST) return true;
+      if (Clock::now() >= connectUntil) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
   };
   if (!midiIn.empty() && !connect(jack_port_name(midiOut_), midiIn.c_str())) return false;
   if (!connect(outLeft.c_str(), jack_port_name(in_[0])) ||
