@@ -119,10 +119,6 @@ AudioEffect::~AudioEffect() {
   delete editor_;
 }
 
-vst::AEffect* AudioEffect::getAeffect() {
-  return std::launder(reinterpret_cast<vst::AEffect*>(record_));
-}
-
 // Block sizes arrive pointer-sized; anything beyond 32 bits is as invalid as 0.
 static std::int32_t blockSizeFrom(IntPtr value) {
   return value >= 1 && value <= INT32_MAX ? static_cast<std::int32_t>(value) : 0;

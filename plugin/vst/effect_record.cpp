@@ -1,9 +1,10 @@
-// The rest of the SDK classes that touch the effect record: its flags and fields, the
-// host-callback wrappers, and the event and pin accessors for plug-in classes.
+// The rest of the SDK classes that touch the effect record: where it lies, its flags and fields,
+// the host-callback wrappers, and the event and pin accessors for plug-in classes.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "plugin/vst/aeff_editor.h"
 #include "plugin/vst/aeffect.h"
@@ -11,6 +12,10 @@
 #include "plugin/vst/vst_io.h"
 
 using vst::IntPtr;
+
+vst::AEffect* AudioEffect::getAeffect() {
+  return std::launder(reinterpret_cast<vst::AEffect*>(record_));
+}
 
 bool AudioEffect::effectFlag(std::int32_t flag) const {
   return (std::launder(reinterpret_cast<const vst::AEffect*>(record_))->flags & flag) != 0;
