@@ -34,6 +34,17 @@ class Writer {
     for (std::size_t i = 0; i < size; ++i) bytes.push_back(i + 1 < size && i < s.size() ? s[i] : 0);
   }
   void zeros(std::size_t n) { bytes.insert(bytes.end(), n, 0); }
+  // A chunk's header up to its count; its byte count is patched in when it is complete.
+  void header(std::int32_t kind, std::int32_t format, std::int32_t uniqueId,
+              std::int32_t pluginVersion, std::size_t count) {
+    word(kChunkMagic);
+    word(0);
+    word(kind);
+    word(format);
+    word(uniqueId);
+    word(pluginVersion);
+    word(static_cast<std::int32_t>(count));
+  }
   // Fills in the byte count after a chunk's magic once the chunk is complete.
   void patchSize(std::size_t chunkStart) {
     const auto size = static_cast<std::uint32_t>(bytes.size() - chunkStart - 8);
@@ -161,32 +172,18 @@ std::string uniqueIdText(std::int32_t id) {
 
 std::vector<std::uint8_t> encodeBank(const ProgramBank& bank) {
   Writer out;
-  out.word(kChunkMagic);
-  out.word(0);
-  out.word(kBankMagic);
-  out.word(2);
-  out.word(bank.uniqueId);
-  out.word(bank.pluginVersion);
-  out.word(static_cast<std::int32_t>(bank.programs.size()));
+  out.header(kBankMagic, 2, bank.uniqueId, bank.pluginVersion, bank.programs.size());
   out.word(bank.currentProgram);
   out.zeros(124);
-  out.patchSize(0);
   for (const ProgramBank::Program& program : bank.programs) {
     const std::size_t start = out.bytes.size();
-    out.word(kChunkMagic);
-    out.word(0);
-    out.word(kProgramMagic);
-    out.word(1);
-    out.word(bank.uniqueId);
-    out.word(bank.pluginVersion);
-    out.word(static_cast<std::int32_t>(program.values.size()));
+    out.header(kProgramMagic, 1, bank.uniqueId, bank.pluginVersion, program.values.size());
     out.text(program.name, kNameBytes);
     for (float v : program.values) out.real(v);
     out.patchSize(start);
   }
   // The bank's size covers its programs too.
-  const auto total = static_cast<std::uint32_t>(out.bytes.size() - 8);
-  for (int i = 0; i < 4; ++i) out.bytes[4 + i] = (total >> (24 - 8 * i)) & 0xFF;
+  out.patchSize(0);
   return out.bytes;
 }
 
