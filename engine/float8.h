@@ -171,8 +171,9 @@ inline int nonZeroLanes(Float8 a) {
   return _mm256_movemask_ps(_mm256_cmp_ps(a.v, _mm256_setzero_ps(), _CMP_NEQ_UQ));
 }
 
-// Truncated toward zero to 32-bit integers, stored at p (32-byte aligned).
-inline void storeTruncated(Float8 a, std::int32_t* p) {
+// Lanes of 0 to 2^31 - 1 truncated toward zero to 32-bit offsets, stored at p (32-byte
+// aligned); unsigned, so that an offset needs no widening before it indexes memory.
+inline void storeTruncated(Float8 a, std::uint32_t* p) {
   _mm256_store_si256(reinterpret_cast<__m256i*>(p), _mm256_cvttps_epi32(a.v));
 }
 // Bitwise, as Float4's: GCC turns a blend on a compare into one branch per lane.

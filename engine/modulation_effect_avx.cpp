@@ -17,7 +17,7 @@ namespace {
 
 // A frame's four taps: lane j of line frame at[j] in the low half, of the frame after it
 // in the high half (one unaligned load per tap, the two frames side by side).
-inline Float8 tapPairs(const float* flat, const std::int32_t* at) {
+inline Float8 tapPairs(const float* flat, const std::uint32_t* at) {
   const Float8 t0 = Float8::loadUnaligned(flat + at[0]);
   const Float8 t1 = Float8::loadUnaligned(flat + at[1]);
   const Float8 t2 = Float8::loadUnaligned(flat + at[2]);
@@ -85,7 +85,7 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
     // frame 0, NaN reads frame 0.
     Float8 index = whole - (cmpGt(whole, lastIndex) & length);
     index = select(cmpGt(zero, index), zero, index);
-    alignas(32) std::int32_t at[8];
+    alignas(32) std::uint32_t at[8];
     storeTruncated(index * Float8::splat(4.0f), at);
     // Both frames' reads come before either write: each read lies three or more frames
     // behind, so neither frame reads what the other writes.
