@@ -49,6 +49,13 @@ struct TypeWeights {
         high(splatAs<T>(w.high)) {}
 };
 
+// The type mix of a step's input and outputs.
+template <class T>
+__attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
+                                                  const TypeWeights<T>& w) {
+  return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
+}
+
 // One sample through the filter; returns the type mix. f is the coefficient for this
 // sample (base plus envelope times range). Every build and lane width runs this one step,
 // so the two integrators are limited in the same place everywhere; below the limit this is
@@ -60,7 +67,32 @@ __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T
   s.low = min(max(s.low + f * s.band, -limit), limit);
   s.high = x - s.low - damping * s.band;
   s.band = min(max(s.band + f * s.high, -limit), limit);
-  return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
+  return filterMix(s, x, w);
+}
+
+// filterSample without the limits, whose two clamps lengthen the chain that one sample
+// waits on the last. Exactly filterSample's values for as long as both integrators stay
+// inside the limit and finite; a caller checks the states with withinFilterLimit and
+// runs the samples again with filterSample where they did not.
+template <class T>
+__attribute__((always_inline)) inline T filterSampleUnlimited(SvfState<T>& s, T x, T f, T damping,
+                                                              const TypeWeights<T>& w) {
+  s.low = s.low + f * s.band;
+  s.high = x - s.low - damping * s.band;
+  s.band = s.band + f * s.high;
+  return filterMix(s, x, w);
+}
+
+// Whether n integrator states (n a multiple of 4, 16-byte aligned) all lie strictly
+// inside the limit, where its clamps change nothing; NaN does not.
+inline bool withinFilterLimit(const float* states, int n) {
+  const Float4 limit = Float4::splat(kFilterStateLimit);
+  Float4 inside = cmpEq(limit, limit);
+  for (int i = 0; i < n; i += 4) {
+    const Float4 v = Float4::load(states + i);
+    inside = inside & cmpGt(limit, max(v, -v));  // NaN gives NaN, which compares false
+  }
+  return allLanesSet(inside);
 }
 
 }  // namespace gw

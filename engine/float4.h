@@ -161,6 +161,11 @@ inline bool anyNonZero(Float4 a) {
   return _mm_movemask_ps(_mm_cmpneq_ps(a.v, _mm_setzero_ps())) != 0;
 }
 
+// Whether every lane of a comparison's mask is set.
+inline bool allLanesSet(Float4 mask) {
+  return _mm_movemask_ps(mask.v) == 0xF;
+}
+
 // Lane 0 of a replaced by x (or by lane 0 of b), the other lanes kept.
 inline Float4 withLane0(Float4 a, float x) {
   return Float4(_mm_move_ss(a.v, _mm_set_ss(x)));

@@ -6,7 +6,9 @@
 // a voice gives the same samples either way.
 //
 // The filter's chain (about twenty cycles of latency a sample) would leave the processor
-// idle; later chunks' modulation and oscillator run interleaved with it.
+// idle; later chunks' modulation and oscillator run interleaved with it, and in whole
+// chunks the chain leaves out the two clamps of the integrators' limits, which a check
+// after the chunk shows to have been identities (or the chunk's filter runs again).
 #pragma once
 
 #include <algorithm>
@@ -172,8 +174,9 @@ GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r, std::uint32_t n) {
     phaseWarp(V::load(r.phase + q), V::load(r.pw + q)).store(r.warped + q);
 }
 
-// Sample j of the chunk through the filter and the amplitude envelope.
-template <class V, class C>
+// Sample j of the chunk through the filter and the amplitude envelope; without the
+// filter's limits (kLimited false) only where the caller checks the states afterwards.
+template <bool kLimited = true, class V, class C>
 GW_SOLO_INLINE float filterSolo(SoloState<C>& s, const SoloBlock<C>& b, const SoloChunk<V>& r,
                                 std::uint32_t j) {
   const Float4 zero, one = Float4::splat(1.0f);
@@ -181,7 +184,9 @@ GW_SOLO_INLINE float filterSolo(SoloState<C>& s, const SoloBlock<C>& b, const So
   const Float4 coef = b.coefBase + sweep * b.coefRange;
   const Float4 x = Float4::splat(r.x[j]);
   const Float4 amp = Float4::splat(r.env[4 * j + kSoloLane[0]]);
-  return (filterSample(s.filter, x, coef, b.damping, b.weights) * amp).lane0();
+  const Float4 y = kLimited ? filterSample(s.filter, x, coef, b.damping, b.weights)
+                            : filterSampleUnlimited(s.filter, x, coef, b.damping, b.weights);
+  return (y * amp).lane0();
 }
 
 // The voice's stretches between segment ends, started as the samples reach them. (Not a
@@ -243,22 +248,34 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
     const std::uint32_t n = lengthOf(k), m = lengthOf(k + 2);
     float* o = out + k * kN;
     if (n == kN && m == kN && stretches.left >= kN) {
-      // No segment ends in chunk k + 2: its state stays in registers, and the loops are
-      // unrolled so that every item's place in the chunk is a constant.
+      // No segment ends in chunk k + 2: the loops are unrolled so that every item's place
+      // in the chunk is a constant.
       stretches.left -= kN;
-      SoloState<C> t = s;
+      // The filter runs without its limits, the states it passes through kept, so that
+      // its samples come out only if no limit would have changed them; otherwise it runs
+      // again from where it began, with them.
+      const SvfState<Float4> filterBefore = s.filter;
+      alignas(16) float filtered[kN], states[2 * kN];
       // The oscillator's blocks spread through the filter's samples.
       constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
       middle.padItems(kN);
 #pragma GCC unroll 16
       for (std::uint32_t j = 0; j < kN; ++j) {
-        modulateSolo(t, b, next, j);
-        o[j] += filterSolo(t, b, now, j);
+        modulateSolo(s, b, next, j);
+        filtered[j] = filterSolo<false>(s, b, now, j);
+        states[j] = s.filter.low.lane0();
+        states[kN + j] = s.filter.band.lane0();
         if (j % kEvery == kEvery / 2)
           oscillate(oscillator, block.groups, middle.warped + j / kEvery * kL,
                     middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
       }
-      s = t;
+      if (withinFilterLimit(states, 2 * kN)) {
+        for (std::uint32_t j = 0; j < kN; j += 4)
+          (Float4::loadUnaligned(o + j) + Float4::load(filtered + j)).storeUnaligned(o + j);
+      } else {
+        s.filter = filterBefore;
+        for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo(s, b, now, j);
+      }
     } else {
       for (std::uint32_t j = 0; j < m; ++j) stretches.modulate(s, b, next, j);
       if (k < last) oscillateChunk(middle, lengthOf(k + 1));
