@@ -57,9 +57,10 @@ __attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
 }
 
 // One sample through the filter; returns the type mix. f is the coefficient for this
-// sample (base plus envelope times range). Every build and lane width runs this one step,
-// so the two integrators are limited in the same place everywhere; below the limit this is
-// exactly the plain state-variable filter.
+// sample (base plus envelope times range). Every build and lane width gives this step's
+// values (a lone voice through filterSampleUnlimited where they are the same), so the two
+// integrators are limited in the same place everywhere; below the limit this is exactly
+// the plain state-variable filter.
 template <class T>
 __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T damping,
                                                      const TypeWeights<T>& w) {
