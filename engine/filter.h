@@ -58,7 +58,7 @@ __attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
 
 // One sample through the filter; returns the type mix. f is the coefficient for this
 // sample (base plus envelope times range). Every build and lane width gives this step's
-// values (a lone voice through filterSampleUnlimited where they are the same), so the two
+// values (a lone voice through filterStepUnlimited where they are the same), so the two
 // integrators are limited in the same place everywhere; below the limit this is exactly
 // the plain state-variable filter.
 template <class T>
@@ -71,17 +71,17 @@ __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T
   return filterMix(s, x, w);
 }
 
-// filterSample without the limits, whose two clamps lengthen the chain that one sample
-// waits on the last. Exactly filterSample's values for as long as both integrators stay
-// inside the limit and finite; a caller checks the states with withinFilterLimit and
-// runs the samples again with filterSample where they did not.
+// filterSample's step without the limits, whose two clamps lengthen the chain that one
+// sample waits on the last, and without the type mix, which a caller can take later from
+// the states. Exactly filterSample's states for as long as both integrators stay inside
+// the limit and finite; a caller checks them with withinFilterLimit and runs the samples
+// again with filterSample where they did not.
 template <class T>
-__attribute__((always_inline)) inline T filterSampleUnlimited(SvfState<T>& s, T x, T f, T damping,
-                                                              const TypeWeights<T>& w) {
+__attribute__((always_inline)) inline void filterStepUnlimited(SvfState<T>& s, T x, T f,
+                                                               T damping) {
   s.low = s.low + f * s.band;
   s.high = x - s.low - damping * s.band;
   s.band = s.band + f * s.high;
-  return filterMix(s, x, w);
 }
 
 // Whether n integrator states (n a multiple of 4, 16-byte aligned) all lie strictly

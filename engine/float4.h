@@ -180,6 +180,12 @@ inline Float4 broadcast(Float4 a) {
   return Float4(_mm_shuffle_ps(a.v, a.v, _MM_SHUFFLE(kLane, kLane, kLane, kLane)));
 }
 
+// One lane into *p.
+template <int kLane>
+inline void storeLane(Float4 a, float* p) {
+  _mm_store_ss(p, broadcast<kLane>(a).v);
+}
+
 // Rows to columns: afterwards a holds the old lane 0 of a, b, c, d, and so on.
 inline void transpose(Float4& a, Float4& b, Float4& c, Float4& d) {
   _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);

@@ -65,9 +65,14 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   const Float4 stepCoef = Float4::splat(s.stepCoef);
   Float4 sin = c.sin, cos = c.cos;
   std::int32_t write = c.write;
+  // Copies: the vector stores below may alias anything, which would reload them every
+  // frame.
+  float* const taps = c.taps;
+  const float* const input = c.left;
+  const int frames = c.frames;
   int lastNonZero = -1;
   int f = 0;
-  for (; f + 2 <= c.frames; f += 2) {
+  for (; f + 2 <= frames; f += 2) {
     const std::int32_t next = write + 1 == n ? 0 : write + 1;
     const Float4 firstSin = sin;
     stepOscillator(sin, cos, stepCoef);
@@ -95,8 +100,8 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
     const Float8 weighted0 = taps0 * lowHalves(oneMinus, frac);
     const Float8 weighted1 = taps1 * highHalves(oneMinus, frac);
     const Float8 y = lowHalves(weighted0, weighted1) + highHalves(weighted0, weighted1);
-    y.store(c.taps + 4 * f);
-    const Float8 x = Float8::halves(Float4::splat(c.left[f]), Float4::splat(c.left[f + 1]));
+    y.store(taps + 4 * f);
+    const Float8 x = Float8::halves(Float4::splat(input[f]), Float4::splat(input[f + 1]));
     const Float8 written = fb * y + x;
     if (write != 0 && next != 0) {
       written.storeUnaligned(reinterpret_cast<float*>(line + write));

@@ -28,14 +28,16 @@ inline void transpose(Float4 (&m)[4]) {
 
 // Where item n's four source gains start in a run's gain buffer. The oscillator takes a
 // block of kL items at a time; with eight lanes it pairs item k with item k + 4 of its
-// block, so their gains lie side by side.
+// block, so their gains lie side by side. (The table outside the function: a local one is
+// built on the stack at every call.)
+inline constexpr std::uint32_t kItemGainInBlock[8] = {0, 8, 16, 24, 4, 12, 20, 28};
+
 template <int kL>
 constexpr std::uint32_t itemGainIndex(std::uint32_t n) {
-  constexpr std::uint32_t kInBlock[8] = {0, 8, 16, 24, 4, 12, 20, 28};
   if constexpr (kL == 4)
     return 4 * n;
   else
-    return 32 * (n >> 3) + kInBlock[n & 7];
+    return 32 * (n >> 3) + kItemGainInBlock[n & 7];
 }
 
 // The oscillator's items of a run: warped phases and source gains in, unfiltered sums out.

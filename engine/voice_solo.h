@@ -6,9 +6,10 @@
 // a voice gives the same samples either way.
 //
 // The filter's chain (about twenty cycles of latency a sample) would leave the processor
-// idle; later chunks' modulation and oscillator run interleaved with it, and in whole
-// chunks the chain leaves out the two clamps of the integrators' limits, which a check
-// after the chunk shows to have been identities (or the chunk's filter runs again).
+// idle; later chunks' modulation and oscillator run interleaved with it. In whole chunks
+// the chain leaves out the two clamps of the integrators' limits, which a check after the
+// chunk shows to have been identities (or the chunk's filter runs again), and the work
+// that does not wait on it (coefficients, type mix, amplitude) runs across the lanes.
 #pragma once
 
 #include <algorithm>
@@ -56,7 +57,8 @@ struct SoloChunk : ItemBuffers<V, 16> {
   static constexpr std::uint32_t kLength = 16;
   alignas(32) float pw[kLength];
   alignas(32) float phase[kLength];
-  alignas(16) float env[4 * kLength];  // lanes 0-3 of the envelopes: amplitude and filter
+  alignas(32) float amp[kLength];    // the amplitude envelope
+  alignas(32) float sweep[kLength];  // the filter envelope
 };
 
 template <class C>
@@ -158,7 +160,8 @@ GW_SOLO_INLINE void modulateSolo(SoloState<C>& s, const SoloBlock<C>& b, SoloChu
   const C gains = (s.sin * b.lfoAmount + b.lfoOffset) * s.level;
   gains.high().store(r.gains + itemGainIndex<kLanes<V>>(j));
   r.pw[j] = pw.low().lane0();
-  s.level.low().store(r.env + 4 * j);
+  storeLane<kSoloLane[0]>(s.level.low(), r.amp + j);
+  storeLane<kSoloLane[5]>(s.level.low(), r.sweep + j);
   r.phase[j] = s.phase.lane0();
   s.phase = s.phase + s.step;
   s.phase = s.phase - trunc(s.phase);
@@ -174,20 +177,50 @@ GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r, std::uint32_t n) {
     phaseWarp(V::load(r.phase + q), V::load(r.pw + q)).store(r.warped + q);
 }
 
-// Sample j of the chunk through the filter and the amplitude envelope; without the
-// filter's limits (kLimited false) only where the caller checks the states afterwards.
-template <bool kLimited = true, class V, class C>
+// Sample j of the chunk through the filter and the amplitude envelope.
+template <class V, class C>
 GW_SOLO_INLINE float filterSolo(SoloState<C>& s, const SoloBlock<C>& b, const SoloChunk<V>& r,
                                 std::uint32_t j) {
   const Float4 zero, one = Float4::splat(1.0f);
-  const Float4 sweep = min(max(Float4::splat(r.env[4 * j + kSoloLane[5]]), zero), one);
+  const Float4 sweep = min(max(Float4::splat(r.sweep[j]), zero), one);
   const Float4 coef = b.coefBase + sweep * b.coefRange;
   const Float4 x = Float4::splat(r.x[j]);
-  const Float4 amp = Float4::splat(r.env[4 * j + kSoloLane[0]]);
-  const Float4 y = kLimited ? filterSample(s.filter, x, coef, b.damping, b.weights)
-                            : filterSampleUnlimited(s.filter, x, coef, b.damping, b.weights);
-  return (y * amp).lane0();
+  const Float4 amp = Float4::splat(r.amp[j]);
+  return (filterSample(s.filter, x, coef, b.damping, b.weights) * amp).lane0();
 }
+
+// A whole chunk's filter in the lanes of V, each step's part that does not wait on the
+// step before: the coefficients ahead of the chain, and afterwards the type mix of its
+// states times the amplitude. Lane by lane filterSolo's operations.
+template <class V>
+struct SoloWideFilter {
+  V coefBase, coefRange;
+  TypeWeights<V> weights;
+
+  GW_SOLO_INLINE SoloWideFilter(const Voice& v, const VoiceBlock& b)
+      : coefBase(splatAs<V>(v.filterCoefBase)),
+        coefRange(splatAs<V>(v.filterCoefRange)),
+        weights(b.filter) {}
+
+  GW_SOLO_INLINE void coefficients(const SoloChunk<V>& r, float* coef) const {
+    const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
+    for (std::uint32_t q = 0; q < SoloChunk<V>::kLength; q += kLanes<V>) {
+      const V sweep = min(max(V::load(r.sweep + q), zero), one);
+      (coefBase + sweep * coefRange).store(coef + q);
+    }
+  }
+
+  // states: the chunk's low, band and high outputs, sixteen of each.
+  GW_SOLO_INLINE void mixInto(const SoloChunk<V>& r, const float* states, float* out) const {
+    constexpr std::uint32_t kN = SoloChunk<V>::kLength;
+    for (std::uint32_t q = 0; q < kN; q += kLanes<V>) {
+      const SvfState<V> f{V::load(states + q), V::load(states + kN + q),
+                          V::load(states + 2 * kN + q)};
+      const V y = filterMix(f, V::load(r.x + q), weights) * V::load(r.amp + q);
+      (V::loadUnaligned(out + q) + y).storeUnaligned(out + q);
+    }
+  }
+};
 
 // The voice's stretches between segment ends, started as the samples reach them. (Not a
 // lambda: everything that touches the lanes must be inlined into the build's entry.)
@@ -227,6 +260,7 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
   loadSolo(voice, block, s, b);
   SoloStretches<C> stretches(voice, s, frames);
   SoloChunk<V> chunks[3];
+  const SoloWideFilter<V> wide(voice, block);
   const std::uint32_t last = (frames - 1) / kN;
   auto lengthOf = [&](std::uint32_t k) {
     return k < last ? kN : k == last ? frames - last * kN : 0;
@@ -255,23 +289,24 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
       // its samples come out only if no limit would have changed them; otherwise it runs
       // again from where it began, with them.
       const SvfState<Float4> filterBefore = s.filter;
-      alignas(16) float filtered[kN], states[2 * kN];
+      alignas(32) float coef[kN], states[3 * kN];
+      wide.coefficients(now, coef);
       // The oscillator's blocks spread through the filter's samples.
       constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
       middle.padItems(kN);
 #pragma GCC unroll 16
       for (std::uint32_t j = 0; j < kN; ++j) {
         modulateSolo(s, b, next, j);
-        filtered[j] = filterSolo<false>(s, b, now, j);
+        filterStepUnlimited(s.filter, Float4::splat(now.x[j]), Float4::splat(coef[j]), b.damping);
         states[j] = s.filter.low.lane0();
         states[kN + j] = s.filter.band.lane0();
+        states[2 * kN + j] = s.filter.high.lane0();
         if (j % kEvery == kEvery / 2)
           oscillate(oscillator, block.groups, middle.warped + j / kEvery * kL,
                     middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
       }
       if (withinFilterLimit(states, 2 * kN)) {
-        for (std::uint32_t j = 0; j < kN; j += 4)
-          (Float4::loadUnaligned(o + j) + Float4::load(filtered + j)).storeUnaligned(o + j);
+        wide.mixInto(now, states, o);
       } else {
         s.filter = filterBefore;
         for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo(s, b, now, j);
