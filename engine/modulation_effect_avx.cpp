@@ -2,6 +2,7 @@
 // positions and the interpolation, lane by lane the plain encoding's operations in its
 // order, so both give the same values. Compiled for AVX; runs only after the processor
 // has been checked.
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/float8.h"
@@ -46,6 +47,72 @@ void mixAvx(const ModulationSetup& s, const float* taps, float* left, float* rig
 // The frame past the longest length in use lies inside the line.
 static_assert(ModulationEffect::kLineFrames > 2 * ModulationEffect::kMaxCenter + 8);
 
+namespace {
+
+// A chunk's per-block values as vectors.
+struct PairSetup {
+  Float8 length, lastIndex, center, depth, shapeGain, fb;
+  Float4 stepCoef;
+};
+
+#define GW_PAIR_INLINE __attribute__((always_inline)) inline
+
+// The LFO at two frames, the first in the low half, stepping it past both.
+GW_PAIR_INLINE Float8 stepPair(Float4& sin, Float4& cos, Float4 stepCoef) {
+  const Float4 first = sin;
+  stepOscillator(sin, cos, stepCoef);
+  const Float8 both = Float8::halves(first, sin);
+  stepOscillator(sin, cos, stepCoef);
+  return both;
+}
+
+// The taps of two frames written at writePos (as floats, the first frame in the low half),
+// read from the line at their LFO's delays.
+GW_PAIR_INLINE Float8 readPair(const PairSetup& k, const float* flat, Float8 writePos,
+                               Float8 lfoSin) {
+  const Float8 one = Float8::splat(1.0f);
+  const Float8 zero;
+  const Float8 lfo = max(min(k.shapeGain * lfoSin, one), -one);
+  Float8 readPos = writePos - (k.center + k.depth * lfo);
+  readPos += cmpGt(zero, readPos) & k.length;
+  const Float8 whole = trunc(readPos);
+  const Float8 frac = readPos - whole;
+  // The plain encoding's index limits, on the whole numbers as floats (exact: they lie
+  // in 0..length, or at -2^31 for NaN): a wrapped position rounded onto length reads
+  // frame 0, NaN reads frame 0.
+  Float8 index = whole - (cmpGt(whole, k.lastIndex) & k.length);
+  index = select(cmpGt(zero, index), zero, index);
+  alignas(32) std::uint32_t at[8];
+  storeTruncated(index * Float8::splat(4.0f), at);
+  // Both frames' reads come before either write: each read lies three or more frames
+  // behind, so neither frame reads what the other writes.
+  const Float8 taps0 = tapPairs(flat, at);
+  const Float8 taps1 = tapPairs(flat, at + 4);
+  const Float8 oneMinus = one - frac;
+  const Float8 weighted0 = taps0 * lowHalves(oneMinus, frac);
+  const Float8 weighted1 = taps1 * highHalves(oneMinus, frac);
+  return lowHalves(weighted0, weighted1) + highHalves(weighted0, weighted1);
+}
+
+// What two frames write into the line: the input plus the taps' feedback.
+GW_PAIR_INLINE Float8 writtenPair(const PairSetup& k, Float8 taps, const float* input) {
+  return k.fb * taps + Float8::halves(Float4::splat(input[0]), Float4::splat(input[1]));
+}
+
+// The last of the first frames (a whole number of pairs) whose written line frame is not
+// all zeros, or -1: the writes again from the taps and the input, the same operations and
+// so the same values, from the end back, where a sounding chunk stops at once. (Cheaper
+// than a test in every pair.)
+int lastNonZeroWrite(const PairSetup& k, const float* taps, const float* input, int frames) {
+  for (int f = frames - 2; f >= 0; f -= 2) {
+    const int nonZero = nonZeroLanes(writtenPair(k, Float8::load(taps + 4 * f), input + f));
+    if (nonZero != 0) return (nonZero & 0xF0) != 0 ? f + 1 : f;
+  }
+  return -1;
+}
+
+}  // namespace
+
 int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   const std::int32_t n = s.length;
   Float4* line = c.line;
@@ -54,15 +121,13 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   const Float4 beyond = line[n];
   line[n] = line[0];
   const float* flat = reinterpret_cast<const float*>(line);
-  const Float8 length = Float8::splat(static_cast<float>(n));
-  const Float8 lastIndex = Float8::splat(static_cast<float>(n - 1));
-  const Float8 center = Float8::splat(s.center);
-  const Float8 depth = Float8::splat(s.depth);
-  const Float8 shapeGain = Float8::splat(s.shapeGain);
-  const Float8 fb = Float8::splat(s.feedback);
-  const Float8 one = Float8::splat(1.0f);
-  const Float8 zero;
-  const Float4 stepCoef = Float4::splat(s.stepCoef);
+  const PairSetup k{Float8::splat(static_cast<float>(n)),
+                    Float8::splat(static_cast<float>(n - 1)),
+                    Float8::splat(s.center),
+                    Float8::splat(s.depth),
+                    Float8::splat(s.shapeGain),
+                    Float8::splat(s.feedback),
+                    Float4::splat(s.stepCoef)};
   Float4 sin = c.sin, cos = c.cos;
   std::int32_t write = c.write;
   // Copies: the vector stores below may alias anything, which would reload them every
@@ -70,52 +135,38 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   float* const taps = c.taps;
   const float* const input = c.left;
   const int frames = c.frames;
-  int lastNonZero = -1;
   int f = 0;
-  for (; f + 2 <= frames; f += 2) {
+  while (f + 2 <= frames) {
+    // Pairs that neither write frame 0 nor wrap round to it: frames 1 to n - 1 in order.
+    const int straight = write == 0 ? 0 : std::min((frames - f) / 2, (n - write) / 2);
+    if (straight > 0) {
+      const Float8 two = Float8::splat(2.0f);
+      Float8 writePos = Float8::halves(Float4::splat(static_cast<float>(write)),
+                                       Float4::splat(static_cast<float>(write + 1)));
+      for (int p = 0; p < straight; ++p, f += 2, write += 2) {
+        const Float8 y = readPair(k, flat, writePos, stepPair(sin, cos, k.stepCoef));
+        y.store(taps + 4 * f);
+        writtenPair(k, y, input + f).storeUnaligned(reinterpret_cast<float*>(line + write));
+        writePos = writePos + two;  // exact: whole numbers far below 2^24
+      }
+      if (write == n) write = 0;
+      continue;
+    }
     const std::int32_t next = write + 1 == n ? 0 : write + 1;
-    const Float4 firstSin = sin;
-    stepOscillator(sin, cos, stepCoef);
-    const Float8 lfoSin = Float8::halves(firstSin, sin);
-    stepOscillator(sin, cos, stepCoef);
     const Float8 writePos = Float8::halves(Float4::splat(static_cast<float>(write)),
                                            Float4::splat(static_cast<float>(next)));
-    const Float8 lfo = max(min(shapeGain * lfoSin, one), -one);
-    Float8 readPos = writePos - (center + depth * lfo);
-    readPos += cmpGt(zero, readPos) & length;
-    const Float8 whole = trunc(readPos);
-    const Float8 frac = readPos - whole;
-    // The plain encoding's index limits, on the whole numbers as floats (exact: they lie
-    // in 0..length, or at -2^31 for NaN): a wrapped position rounded onto length reads
-    // frame 0, NaN reads frame 0.
-    Float8 index = whole - (cmpGt(whole, lastIndex) & length);
-    index = select(cmpGt(zero, index), zero, index);
-    alignas(32) std::uint32_t at[8];
-    storeTruncated(index * Float8::splat(4.0f), at);
-    // Both frames' reads come before either write: each read lies three or more frames
-    // behind, so neither frame reads what the other writes.
-    const Float8 taps0 = tapPairs(flat, at);
-    const Float8 taps1 = tapPairs(flat, at + 4);
-    const Float8 oneMinus = one - frac;
-    const Float8 weighted0 = taps0 * lowHalves(oneMinus, frac);
-    const Float8 weighted1 = taps1 * highHalves(oneMinus, frac);
-    const Float8 y = lowHalves(weighted0, weighted1) + highHalves(weighted0, weighted1);
+    const Float8 y = readPair(k, flat, writePos, stepPair(sin, cos, k.stepCoef));
     y.store(taps + 4 * f);
-    const Float8 x = Float8::halves(Float4::splat(input[f]), Float4::splat(input[f + 1]));
-    const Float8 written = fb * y + x;
-    if (write != 0 && next != 0) {
-      written.storeUnaligned(reinterpret_cast<float*>(line + write));
-    } else {
-      line[write] = written.low();
-      line[next] = written.high();
-      line[n] = line[0];
-    }
-    const int nonZero = nonZeroLanes(written);
-    if (nonZero != 0) lastNonZero = (nonZero & 0xF0) != 0 ? f + 1 : f;
+    const Float8 written = writtenPair(k, y, input + f);
+    line[write] = written.low();
+    line[next] = written.high();
+    line[n] = line[0];
     write = next + 1 == n ? 0 : next + 1;
+    f += 2;
   }
+  int lastNonZero = lastNonZeroWrite(k, taps, input, f);
   c.write = write;
-  if (f < c.frames) {
+  if (f < frames) {
     // An odd last frame, the plain way (mixed there too).
     ModulationChunk rest{c.left + f, c.right + f, c.taps + 4 * f, line, write, 1, sin, cos};
     if (runModulationChunk(s, rest) == 0) lastNonZero = f;
@@ -125,6 +176,8 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   mixAvx(s, c.taps, c.left, c.right, f);
   return lastNonZero;
 }
+
+#undef GW_PAIR_INLINE
 
 }  // namespace gw
 

@@ -229,6 +229,42 @@ TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
   useInstructions(test::defaultLimit());
 }
 
+// Both encodings count the same silent frames behind the last sounding one, so a tail
+// goes idle at the same block: an impulse at each place of a block, one frame either
+// side of where the zeros after it just cover the line.
+TEST(ModulationEncodings, ATailGoesIdleAtTheSameBlock) {
+  const std::vector<InstructionSet> sets = test::usableSets();
+  if (sets.size() < 2) GTEST_SKIP() << "no AVX on this processor";
+  auto idleBlocks = [](InstructionSet set, float delay, int block, int at) {
+    useInstructions(set);
+    test::TestProgram program;
+    program.set(param::kModulationOnOff, 1.0f);
+    program.set(param::kModulationDelay, delay);
+    program.set(param::kModulationSweep, 0.0f);
+    program.set(param::kModulationFeedback, 0.0f);
+    auto effect = std::make_unique<ModulationEffect>();  // its line is too big for the stack
+    std::vector<bool> idle;
+    for (int b = 0; b < 3; ++b) {
+      std::vector<float> left(block), right(block);
+      if (b == 0) left[at] = 1.0f;
+      effect->process(program.view(), 44100.0f, left.data(), right.data(), block);
+      idle.push_back(effect->lastBlockIdle());
+    }
+    return idle;
+  };
+  for (float delay : {0.1f, 0.12f, 0.15f}) {
+    for (int block : {16, 24}) {
+      for (int at = 0; at < block; ++at) {
+        const auto plain = idleBlocks(InstructionSet::kSse2, delay, block, at);
+        for (size_t k = 1; k < sets.size(); ++k)
+          EXPECT_EQ(idleBlocks(sets[k], delay, block, at), plain)
+              << delay << " ms, blocks of " << block << ", impulse at " << at;
+      }
+    }
+  }
+  useInstructions(test::defaultLimit());
+}
+
 TEST(ModulationInEngine, TailOutlivesTheVoiceAndFreezesWhenSwitchedOff) {
   test::TestProgram program;
   program.makeOrgan();
