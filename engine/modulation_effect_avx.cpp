@@ -66,31 +66,44 @@ GW_PAIR_INLINE Float8 stepPair(Float4& sin, Float4& cos, Float4 stepCoef) {
   return both;
 }
 
-// The taps of two frames written at writePos (as floats, the first frame in the low half),
-// read from the line at their LFO's delays.
-GW_PAIR_INLINE Float8 readPair(const PairSetup& k, const float* flat, Float8 writePos,
-                               Float8 lfoSin) {
+// Where two frames written at writePos (as floats, the first frame in the low half) read
+// the line at their LFO's delays: each tap's frame (its offset in floats into the line) and
+// how far towards the frame after it.
+struct PairPlaces {
+  alignas(32) std::uint32_t at[8];
+  Float8 frac;
+};
+
+GW_PAIR_INLINE void placePair(const PairSetup& k, Float8 writePos, Float8 lfoSin, PairPlaces& out) {
   const Float8 one = Float8::splat(1.0f);
   const Float8 zero;
   const Float8 lfo = max(min(k.shapeGain * lfoSin, one), -one);
   Float8 readPos = writePos - (k.center + k.depth * lfo);
   readPos += cmpGt(zero, readPos) & k.length;
   const Float8 whole = trunc(readPos);
-  const Float8 frac = readPos - whole;
+  out.frac = readPos - whole;
   // The plain encoding's index limits, on the whole numbers as floats (exact: they lie
   // in 0..length, or at -2^31 for NaN): a wrapped position rounded onto length reads
   // frame 0, NaN reads frame 0.
   Float8 index = whole - (cmpGt(whole, k.lastIndex) & k.length);
   index = select(cmpGt(zero, index), zero, index);
-  alignas(32) std::uint32_t at[8];
-  storeTruncated(index * Float8::splat(4.0f), at);
-  // Both frames' reads come before either write: each read lies three or more frames
-  // behind, so neither frame reads what the other writes.
-  const Float8 taps0 = tapPairs(flat, at);
-  const Float8 taps1 = tapPairs(flat, at + 4);
-  const Float8 oneMinus = one - frac;
-  const Float8 weighted0 = taps0 * lowHalves(oneMinus, frac);
-  const Float8 weighted1 = taps1 * highHalves(oneMinus, frac);
+  storeTruncated(index * Float8::splat(4.0f), out.at);
+}
+
+// The line's frames at the places, and how far between them.
+struct PairTaps {
+  Float8 taps0, taps1, frac;
+};
+
+GW_PAIR_INLINE PairTaps readPair(const float* flat, const PairPlaces& p) {
+  return {tapPairs(flat, p.at), tapPairs(flat, p.at + 4), p.frac};
+}
+
+// The two frames' tap values, each between its two line frames.
+GW_PAIR_INLINE Float8 interpolatePair(const PairTaps& t) {
+  const Float8 oneMinus = Float8::splat(1.0f) - t.frac;
+  const Float8 weighted0 = t.taps0 * lowHalves(oneMinus, t.frac);
+  const Float8 weighted1 = t.taps1 * highHalves(oneMinus, t.frac);
   return lowHalves(weighted0, weighted1) + highHalves(weighted0, weighted1);
 }
 
@@ -136,18 +149,35 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
   const float* const input = c.left;
   const int frames = c.frames;
   int f = 0;
+  // Both frames' reads come before either write: each read lies three or more frames
+  // behind, so neither frame reads what the other writes.
   while (f + 2 <= frames) {
     // Pairs that neither write frame 0 nor wrap round to it: frames 1 to n - 1 in order.
     const int straight = write == 0 ? 0 : std::min((frames - f) / 2, (n - write) / 2);
     if (straight > 0) {
+      // A pair's write waits on a long chain from its LFO through its reads. The pairs
+      // overlap instead: while pair p is written, pair p + 1 reads and pair p + 2 finds
+      // its places. The reads still follow the write before them, as they would one pair
+      // at a time, and the LFO steps only for the pairs that run.
       const Float8 two = Float8::splat(2.0f);
       Float8 writePos = Float8::halves(Float4::splat(static_cast<float>(write)),
                                        Float4::splat(static_cast<float>(write + 1)));
+      PairPlaces places[2];
+      placePair(k, writePos, stepPair(sin, cos, k.stepCoef), places[0]);
+      if (straight > 1) {
+        writePos = writePos + two;  // exact: whole numbers far below 2^24
+        placePair(k, writePos, stepPair(sin, cos, k.stepCoef), places[1]);
+      }
+      PairTaps read = readPair(flat, places[0]);
       for (int p = 0; p < straight; ++p, f += 2, write += 2) {
-        const Float8 y = readPair(k, flat, writePos, stepPair(sin, cos, k.stepCoef));
+        if (p + 2 < straight) {
+          writePos = writePos + two;
+          placePair(k, writePos, stepPair(sin, cos, k.stepCoef), places[p & 1]);
+        }
+        const Float8 y = interpolatePair(read);
         y.store(taps + 4 * f);
         writtenPair(k, y, input + f).storeUnaligned(reinterpret_cast<float*>(line + write));
-        writePos = writePos + two;  // exact: whole numbers far below 2^24
+        if (p + 1 < straight) read = readPair(flat, places[(p + 1) & 1]);
       }
       if (write == n) write = 0;
       continue;
@@ -155,7 +185,9 @@ int runModulationChunkAvx(const ModulationSetup& s, ModulationChunk& c) {
     const std::int32_t next = write + 1 == n ? 0 : write + 1;
     const Float8 writePos = Float8::halves(Float4::splat(static_cast<float>(write)),
                                            Float4::splat(static_cast<float>(next)));
-    const Float8 y = readPair(k, flat, writePos, stepPair(sin, cos, k.stepCoef));
+    PairPlaces places;
+    placePair(k, writePos, stepPair(sin, cos, k.stepCoef), places);
+    const Float8 y = interpolatePair(readPair(flat, places));
     y.store(taps + 4 * f);
     const Float8 written = writtenPair(k, y, input + f);
     line[write] = written.low();
