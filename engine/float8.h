@@ -158,14 +158,17 @@ inline Float8 blend(Float8 a, Float8 b) {
   return Float8(_mm256_blend_ps(a.v, b.v, kMask));
 }
 
+// [low half of a | low half of b] and [high half of a | high half of b].
+inline Float8 lowHalves(Float8 a, Float8 b) {
+  return Float8(_mm256_permute2f128_ps(a.v, b.v, 0x20));
+}
+inline Float8 highHalves(Float8 a, Float8 b) {
+  return Float8(_mm256_permute2f128_ps(a.v, b.v, 0x31));
+}
+
 // Bit i set where lane i is not zero (NaN counts as not zero), as Float4's anyNonZero.
 inline int nonZeroLanes(Float8 a) {
   return _mm256_movemask_ps(_mm256_cmp_ps(a.v, _mm256_setzero_ps(), _CMP_NEQ_UQ));
-}
-
-// Whether every lane of a comparison's mask is set.
-inline bool allLanes(Float8 mask) {
-  return _mm256_movemask_ps(mask.v) == 0xFF;
 }
 
 // Lanes of 0 to 2^31 - 1 truncated toward zero to 32-bit offsets, stored at p (32-byte

@@ -17,7 +17,7 @@ struct ModulationChunk {
   float* left;         // the chunk's input; the left mix replaces it
   float* right;        // out: the right mix
   float* taps;         // four tap values a frame (scratch, 16-byte aligned)
-  float* line;         // the effect's lines, tap j's from j × kLineFrames
+  Float4* line;        // the effect's line; frame length is free for the AVX encoding
   std::int32_t write;  // in and out: the line frame the next input goes to
   int frames;          // 1..kChunk
   Float4 sin, cos;     // the LFO at the first frame, one tap per lane
@@ -67,14 +67,12 @@ __attribute__((always_inline)) inline int mixFrames(const ModulationSetup& s, co
   return f;
 }
 
-// Whether the eight-frame encodings may run a setting: the shortest delay, centre minus depth, of
-// nine frames or more (with room for rounding).
+// Whether the AVX encoding may run a setting: the shortest delay, centre minus depth, of
+// three frames or more (with room for rounding).
 inline bool wideChunksAllowed(const ModulationSetup& s) {
-  return s.center - s.depth >= 10.0f;
+  return s.center - s.depth >= 4.0f;
 }
 __attribute__((target("avx"))) int runModulationChunkAvx(const ModulationSetup& s,
                                                          ModulationChunk& c);
-__attribute__((target("avx2,fma"))) int runModulationChunkAvx2Fma(const ModulationSetup& s,
-                                                                  ModulationChunk& c);
 
 }  // namespace gw

@@ -104,8 +104,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
     return;
   }
   float phase = phase_;
-  const InstructionSet set = instructionsInUse();
-  const bool wide = set != InstructionSet::kSse2 && wideChunksAllowed(s);
+  const bool wide = instructionsInUse() != InstructionSet::kSse2 && wideChunksAllowed(s);
   alignas(32) float taps[kChunk * 4];  // the chunk's tap values, frame by frame
   for (int start = 0; start < frames; start += kChunk) {
     const int chunk = std::min(kChunk, frames - start);
@@ -122,9 +121,8 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
                       fadeLeft_,
                       fadeFrames_};
     // An echo fade runs the plain way.
-    const int lastNonZero = !wide || fadeLeft_ > 0        ? runModulationChunk(s, c)
-                            : set == InstructionSet::kAvx ? runModulationChunkAvx(s, c)
-                                                          : runModulationChunkAvx2Fma(s, c);
+    const int lastNonZero =
+        wide && fadeLeft_ == 0 ? runModulationChunkAvx(s, c) : runModulationChunk(s, c);
     write = c.write;
     fadeLeft_ = c.fadeLeft;
     // As counted frame by frame: reset by a frame that is not all zeros, else one more; a
@@ -154,9 +152,8 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
   const Float4 one = Float4::splat(1.0f);
   const Int4 lengthInt = Int4::splat(s.length);
   const Int4 lastIndex = Int4::splat(s.length - 1);
-  constexpr std::int32_t kPlane = ModulationEffect::kLineFrames;
-  const Int4 planeOffsets = Int4::make(0, kPlane, 2 * kPlane, 3 * kPlane);
-  float* line = c.line;
+  const Int4 laneOffsets = Int4::make(0, 1, 2, 3);
+  Float4* line = c.line;
   Float4 sin = c.sin, cos = c.cos;
   std::int32_t write = c.write;
   int lastNonZero = -1;
@@ -173,12 +170,13 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
     i = unlessMask(cmpGt(Int4::splat(0), i), i);
     Int4 i1 = i + Int4::splat(1);
     i1 = unlessMask(cmpEq(i1, lengthInt), i1);
-    // Each lane reads its two frames from its own line.
+    // Each lane reads its own lane of its two frames.
     alignas(16) std::int32_t at[8];
-    (i + planeOffsets).store(at);
-    (i1 + planeOffsets).store(at + 4);
-    const Float4 a = Float4::make(line[at[0]], line[at[1]], line[at[2]], line[at[3]]);
-    const Float4 b = Float4::make(line[at[4]], line[at[5]], line[at[6]], line[at[7]]);
+    (shiftLeft<2>(i) + laneOffsets).store(at);
+    (shiftLeft<2>(i1) + laneOffsets).store(at + 4);
+    const float* flat = reinterpret_cast<const float*>(line);
+    const Float4 a = Float4::make(flat[at[0]], flat[at[1]], flat[at[2]], flat[at[3]]);
+    const Float4 b = Float4::make(flat[at[4]], flat[at[5]], flat[at[6]], flat[at[7]]);
     Float4 y = a * (one - frac) + b * frac;
     if (c.fadeLeft > 0) {
       // Down to nothing at the fade's last frame, whose echo is not fed back either.
@@ -186,16 +184,14 @@ int runModulationChunk(const ModulationSetup& s, ModulationChunk& c) {
       y *= Float4::splat(static_cast<float>(c.fadeLeft) / static_cast<float>(c.fadeFrames));
       // Faded out: what the line still holds would only bring the echoes back.
       if (c.fadeLeft == 0) {
-        std::fill(line, line + 4 * kPlane, 0.0f);
+        std::fill(line, line + ModulationEffect::kLineFrames, Float4());
         c.fadedOutAt = f;
         lastNonZero = -1;
       }
     }
     y.store(c.taps + 4 * f);
     const Float4 written = fb * y + Float4::splat(x);
-    alignas(16) float w[4];
-    written.store(w);
-    for (int j = 0; j < 4; ++j) line[j * kPlane + write] = w[j];
+    line[write] = written;
     if (anyNonZero(written)) lastNonZero = f;
     if (++write == s.length) write = 0;
     writePos = static_cast<float>(write);
@@ -212,7 +208,7 @@ void ModulationEffect::silence(int frames) {
 }
 
 void ModulationEffect::reset() {
-  line_.fill(0.0f);
+  line_.fill(Float4());
   writeIndex_ = 0;
   phase_ = 0.0f;
   lineZero_ = true;

@@ -1,6 +1,5 @@
 // The chorus/flanger "Modulation" effect: up to four modulated delay taps, one per lane,
-// each with its own line, feedback path and LFO phase offset. The lines lie one after
-// another, so that the frames a tap reads or writes in a row lie side by side.
+// each with its own line (interleaved), feedback path and LFO phase offset.
 #pragma once
 
 #include <array>
@@ -28,7 +27,7 @@ struct ModulationSetup {
 class ModulationEffect {
  public:
   // The centre delay is held at 48000 samples, so the used length never exceeds
-  // 2 × 48000 + 8 frames at any setting or sample rate. Frames of each tap's line.
+  // 2 × 48000 + 8 frames at any setting or sample rate.
   static constexpr std::int32_t kLineFrames = 96016;
   static constexpr std::int32_t kMaxCenter = 48000;
   static constexpr int kChunk = 128;
@@ -57,7 +56,7 @@ class ModulationEffect {
     return lineZero_ || (quietLength_ == length && quietFrames_ >= length);
   }
 
-  std::array<float, 4 * kLineFrames> line_{};  // tap j's line from j × kLineFrames
+  std::array<Float4, kLineFrames> line_{};
   std::int32_t writeIndex_ = 0;
   float phase_ = 0.0f;  // cycles, kept in [0, 1)
   // Zero frames written since the last non-zero one, with the used length they were

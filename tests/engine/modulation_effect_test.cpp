@@ -178,14 +178,12 @@ TEST_F(ModulationTest, ASilentTailStopsWorkingButKeepsTheLfoAndLineMoving) {
   EXPECT_GT(test::peak(quiet.left, 39000, 40000), 0.1f);
 }
 
-// With AVX the line is read eight frames at a time where every read lies nine or more
-// frames behind its write, frame by frame otherwise; both give the same samples, and AVX2
-// with fused multiply-adds the same signal within 100 dB. Delays from the shortest on,
-// either side of nine frames, blocks of odd lengths, a delay that moves by a quarter frame
-// a frame (reads that are not eight in a row), a line that shrinks and grows back (the
+// With AVX the line is read two frames at a time where every read lies three or more
+// frames behind its write, frame by frame otherwise; both give the same samples. Delays
+// from the shortest on, blocks of odd lengths, a line that shrinks and grows back (the
 // frames past its end keep their older values), feedback, the write position wrapping,
-// and an echo fade (the plain way, all) that empties the line part-way through a chunk.
-TEST(ModulationEncodings, EightFramesAtATimeGiveThePlainSamples) {
+// and an echo fade (the plain way, both) that empties the line part-way through a chunk.
+TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
   const std::vector<InstructionSet> sets = test::usableSets();
   if (sets.size() < 2) GTEST_SKIP() << "no AVX on this processor";
   std::vector<float> input(6000);
@@ -218,21 +216,13 @@ TEST(ModulationEncodings, EightFramesAtATimeGiveThePlainSamples) {
     out.right.push_back(effect->phase());
     return out;
   };
-  for (float delay : {0.0f, 0.1f, 0.15f, 0.2f, 0.25f, 0.3f, 3.0f, 10.0f, 40.0f}) {
-    for (int block : {1, 2, 3, 9, 127, 128, 129, 256, 1000}) {
+  for (float delay : {0.0f, 0.03f, 0.07f, 0.1f, 3.0f, 10.0f, 40.0f}) {
+    for (int block : {1, 2, 3, 127, 128, 129, 256, 1000}) {
       const auto plain = play(InstructionSet::kSse2, delay, block);
       for (size_t k = 1; k < sets.size(); ++k) {
         const auto wide = play(sets[k], delay, block);
-        if (sets[k] == InstructionSet::kAvx) {
-          ASSERT_EQ(wide.left, plain.left) << "delay " << delay << " ms, blocks of " << block;
-          ASSERT_EQ(wide.right, plain.right) << "delay " << delay << " ms, blocks of " << block;
-        } else {
-          // The write index and the LFO phase, appended last, stay exact.
-          EXPECT_EQ(wide.left.back(), plain.left.back());
-          EXPECT_EQ(wide.right.back(), plain.right.back());
-          EXPECT_GE(test::snrDb(plain.left, wide.left), 100.0) << delay << " ms, " << block;
-          EXPECT_GE(test::snrDb(plain.right, wide.right), 100.0) << delay << " ms, " << block;
-        }
+        ASSERT_EQ(wide.left, plain.left) << "delay " << delay << " ms, blocks of " << block;
+        ASSERT_EQ(wide.right, plain.right) << "delay " << delay << " ms, blocks of " << block;
       }
     }
   }
@@ -262,7 +252,7 @@ TEST(ModulationEncodings, ATailGoesIdleAtTheSameBlock) {
     }
     return idle;
   };
-  for (float delay : {0.1f, 0.25f, 0.3f}) {
+  for (float delay : {0.1f, 0.12f, 0.15f}) {
     for (int block : {16, 24}) {
       for (int at = 0; at < block; ++at) {
         const auto plain = idleBlocks(InstructionSet::kSse2, delay, block, at);
