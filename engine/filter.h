@@ -49,11 +49,14 @@ struct TypeWeights {
         high(splatAs<T>(w.high)) {}
 };
 
-// The type mix of a step's input and outputs.
-template <class T>
+// The type mix of a step's input and outputs. kFused (the AVX2 build) fuses each product
+// into the sum before it, and the filter's steps their integrators' products; every layout
+// of that build does the same, so its voices still agree with each other.
+template <bool kFused = false, class T>
 __attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
                                                   const TypeWeights<T>& w) {
-  return x * w.thru + s.low * w.low + s.band * w.band + s.high * w.high;
+  return mulAdd<kFused>(s.high, w.high,
+                        mulAdd<kFused>(s.band, w.band, mulAdd<kFused>(s.low, w.low, x * w.thru)));
 }
 
 // One sample through the filter; returns the type mix. f is the coefficient for this
@@ -61,14 +64,14 @@ __attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
 // values (a lone voice through filterStepUnlimited where they are the same), so the two
 // integrators are limited in the same place everywhere; below the limit this is exactly
 // the plain state-variable filter.
-template <class T>
+template <bool kFused = false, class T>
 __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T damping,
                                                      const TypeWeights<T>& w) {
   const T limit = splatAs<T>(kFilterStateLimit);
-  s.low = min(max(s.low + f * s.band, -limit), limit);
+  s.low = min(max(mulAdd<kFused>(f, s.band, s.low), -limit), limit);
   s.high = x - s.low - damping * s.band;
-  s.band = min(max(s.band + f * s.high, -limit), limit);
-  return filterMix(s, x, w);
+  s.band = min(max(mulAdd<kFused>(f, s.high, s.band), -limit), limit);
+  return filterMix<kFused>(s, x, w);
 }
 
 // filterSample's step without the limits, whose two clamps lengthen the chain that one
@@ -76,12 +79,12 @@ __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T
 // the states. Exactly filterSample's states for as long as both integrators stay inside
 // the limit and finite; a caller checks them with withinFilterLimit and runs the samples
 // again with filterSample where they did not.
-template <class T>
+template <bool kFused = false, class T>
 __attribute__((always_inline)) inline void filterStepUnlimited(SvfState<T>& s, T x, T f,
                                                                T damping) {
-  s.low = s.low + f * s.band;
+  s.low = mulAdd<kFused>(f, s.band, s.low);
   s.high = x - s.low - damping * s.band;
-  s.band = s.band + f * s.high;
+  s.band = mulAdd<kFused>(f, s.high, s.band);
 }
 
 // Whether n integrator states (n a multiple of 4, 16-byte aligned) all lie strictly

@@ -237,4 +237,14 @@ __attribute__((always_inline)) inline T splatAs(float x) {
     return T::splat(x);
 }
 
+// a × b + c: two roundings, or one where kFused (only in code compiled for FMA, which
+// finds fusedMulAdd for Float4 and Float8 in float8.h).
+template <bool kFused, class T>
+__attribute__((always_inline)) inline T mulAdd(T a, T b, T c) {
+  if constexpr (kFused)
+    return fusedMulAdd(a, b, c);
+  else
+    return a * b + c;
+}
+
 }  // namespace gw

@@ -110,6 +110,9 @@ inline void transpose(Float8 (&m)[8]) {
 __attribute__((target("avx2,fma"))) inline Float8 fusedMulAdd(Float8 a, Float8 b, Float8 c) {
   return Float8(_mm256_fmadd_ps(a.v, b.v, c.v));
 }
+__attribute__((target("avx2,fma"))) inline Float4 fusedMulAdd(Float4 a, Float4 b, Float4 c) {
+  return Float4(_mm_fmadd_ps(a.v, b.v, c.v));
+}
 
 // Eight 32-bit lane indices for pickLanes.
 struct alignas(32) Lanes8 {

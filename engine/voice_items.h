@@ -136,22 +136,22 @@ struct FilterJob {
 };
 
 // Sample i of a job through the filter and the amplitude envelope.
-template <class V>
+template <bool kFused, class V>
 GW_LANES_INLINE void filterStep(SvfState<V>& f, V damping, const TypeWeights<V>& weights,
                                 const FilterJob& job, int count, std::uint32_t i) {
   constexpr int kL = kLanes<V>;
   // Lanes past count read the next sample's items: finite values that are never heard.
   const V in = V::loadUnaligned(job.x + i * count);
-  const V filtered = filterSample(f, in, V::load(job.coef + i * kL), damping, weights);
+  const V filtered = filterSample<kFused>(f, in, V::load(job.coef + i * kL), damping, weights);
   (filtered * V::load(job.amp + i * kL)).store(job.y + i * kL);
 }
 
 // The filter alone over a job (the last run of a call), then into out.
-template <class V>
+template <bool kFused, class V>
 GW_LANES_INLINE void filterJob(SvfState<V>& state, V damping, const TypeWeights<V>& weights,
                                const FilterJob& job, int count) {
   SvfState<V> f = state;
-  for (std::uint32_t i = 0; i < job.n; ++i) filterStep(f, damping, weights, job, count, i);
+  for (std::uint32_t i = 0; i < job.n; ++i) filterStep<kFused>(f, damping, weights, job, count, i);
   state = f;
   addVoices<V>(job.y, count, job.out, job.n);
 }

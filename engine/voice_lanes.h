@@ -185,8 +185,8 @@ GW_LANES_INLINE void envelopeRun(LaneState<V>& s, LaneRuns<V>& r, std::uint32_t 
 // The modulation of n samples after envelopeRun, in a voice's order: pulse width and
 // warped phase, LFO gains, filter coefficient; then phase and LFOs step. The previous
 // run's filter runs sample by sample beside it: its chain waits on its own results for
-// about twenty cycles a sample, time the modulation fills.
-template <class V>
+// about twenty cycles a sample, time the modulation fills. kFused: see WideLanes.
+template <bool kFused, class V>
 GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRuns<V>& r, int count,
                                  std::uint32_t n, const FilterJob& job) {
   constexpr int kL = kLanes<V>;
@@ -200,22 +200,27 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRun
   SvfState<V> f = s.filter;
   const std::uint32_t total = std::max(n, job.n);
   for (std::uint32_t i = 0; i < total; ++i) {
-    if (i < job.n) filterStep(f, s.damping, b.weights, job, count, i);
+    if (i < job.n) filterStep<kFused>(f, s.damping, b.weights, job, count, i);
     if (i >= n) continue;
     const std::uint32_t first = i * count;
-    const V pw = V::load(r.levels[3] + i * kL) * b.pwEnvAmount + pwSin * b.pwLfoAmount + s.pwBase;
+    const V pw =
+        mulAdd<kFused>(pwSin, b.pwLfoAmount, V::load(r.levels[3] + i * kL) * b.pwEnvAmount) +
+        s.pwBase;
     // Lanes past count spill into the next sample's items, which overwrite them.
     phaseWarp(phase, pw).storeUnaligned(r.warped + first);
     // LFO 4 scales the "None" harmonics alone; LFO n scales Env n.
-    const V none = lfoSin[0] * b.lfoAmount[0] + b.lfoOffset[0];
-    const V env1 = (lfoSin[1] * b.lfoAmount[1] + b.lfoOffset[1]) * V::load(r.levels[0] + i * kL);
-    const V env2 = (lfoSin[2] * b.lfoAmount[2] + b.lfoOffset[2]) * V::load(r.levels[1] + i * kL);
-    const V env3 = (lfoSin[3] * b.lfoAmount[3] + b.lfoOffset[3]) * V::load(r.levels[2] + i * kL);
+    V lfoGain[4];
+    for (int j = 0; j < 4; ++j)
+      lfoGain[j] = mulAdd<kFused>(lfoSin[j], b.lfoAmount[j], b.lfoOffset[j]);
+    const V none = lfoGain[0];
+    const V env1 = lfoGain[1] * V::load(r.levels[0] + i * kL);
+    const V env2 = lfoGain[2] * V::load(r.levels[1] + i * kL);
+    const V env3 = lfoGain[3] * V::load(r.levels[2] + i * kL);
     storeItemGains(none, env1, env2, env3, r.gains, first, count);
     // A long segment can leave the envelope a hair outside 0..1; past its end points the
     // coefficient would leave the range the block's damping keeps stable.
     const V sweep = min(max(V::load(r.levels[4] + i * kL), zero), one);
-    (s.coefBase + sweep * s.coefRange).store(r.coef + i * kL);
+    mulAdd<kFused>(sweep, s.coefRange, s.coefBase).store(r.coef + i * kL);
     phase = phase + s.step;
     phase = phase - trunc(phase);
     for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
@@ -232,8 +237,11 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRun
   if (job.n > 0) addVoices<V>(job.y, count, job.out, job.n);
 }
 
-// A group of voices one to a lane: the layout of a full or nearly full group.
-template <class V>
+// A group of voices one to a lane: the layout of a full or nearly full group. kFused (the
+// AVX2 build) fuses the products of the filter, the coefficients, the pulse width and the
+// LFOs' gains into their sums, as every other layout of that build does; the LFOs, the
+// envelopes and the phase step as everywhere else.
+template <class V, bool kFused = false>
 struct WideLanes {
   static constexpr int kL = kLanes<V>;
   using Runs = LaneRuns<V>;
@@ -259,10 +267,10 @@ struct WideLanes {
   // Modulates n samples into r, filtering the job beside them.
   GW_LANES_INLINE void modulate(Runs& r, int count, std::uint32_t n, const FilterJob& job) {
     envelopeRun(s, r, n);
-    modulateRun(s, b, r, count, n, job);
+    modulateRun<kFused>(s, b, r, count, n, job);
   }
   GW_LANES_INLINE void filter(const FilterJob& job, int count) {
-    filterJob(s.filter, s.damping, b.weights, job, count);
+    filterJob<kFused>(s.filter, s.damping, b.weights, job, count);
   }
 };
 

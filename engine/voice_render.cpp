@@ -87,8 +87,8 @@ void renderVoicesSse2(Voice* voices, int count, const VoiceBlock& b, float* out,
                       std::uint32_t frames) {
   const Sse2Oscillator oscillator(b);
   // A voice alone in a group of four runs faster in its own layout; two share a group.
-  renderVoiceGroups<Float4, Float4x2, 1, WideLanes<Float4>, 0>(voices, count, b, out, frames,
-                                                               oscillator);
+  renderVoiceGroups<Float4, Float4x2, 1, WideLanes<Float4>, 0, false>(voices, count, b, out, frames,
+                                                                      oscillator);
 }
 
 std::atomic<InstructionSet> gInstructions{usableInstructions(processorFeatures())};

@@ -150,14 +150,14 @@ GW_SOLO_INLINE void endSoloStretch(const SoloState<C>& s,
 
 // One sample of modulation into item j of the chunk, in the group's order: envelopes,
 // pulse width, the four source gains, the envelopes the filter reads; phase and LFOs step.
-template <class V, class C>
+template <bool kFused, class V, class C>
 GW_SOLO_INLINE void modulateSolo(SoloState<C>& s, const SoloBlock<C>& b, SoloChunk<V>& r,
                                  std::uint32_t j) {
   s.level = s.level + s.inc;
   s.inc = s.inc + s.curve;
-  const C pw = s.level * b.pwEnvAmount + s.sin * b.pwLfoAmount + b.pwBase;
+  const C pw = mulAdd<kFused>(s.sin, b.pwLfoAmount, s.level * b.pwEnvAmount) + b.pwBase;
   // Lane 4: LFO 4 times the fixed 1; an exact product.
-  const C gains = (s.sin * b.lfoAmount + b.lfoOffset) * s.level;
+  const C gains = mulAdd<kFused>(s.sin, b.lfoAmount, b.lfoOffset) * s.level;
   gains.high().store(r.gains + itemGainIndex<kLanes<V>>(j));
   r.pw[j] = pw.low().lane0();
   storeLane<kSoloLane[0]>(s.level.low(), r.amp + j);
@@ -178,21 +178,21 @@ GW_SOLO_INLINE void warpSolo(SoloChunk<V>& r, std::uint32_t n) {
 }
 
 // Sample j of the chunk through the filter and the amplitude envelope.
-template <class V, class C>
+template <bool kFused, class V, class C>
 GW_SOLO_INLINE float filterSolo(SoloState<C>& s, const SoloBlock<C>& b, const SoloChunk<V>& r,
                                 std::uint32_t j) {
   const Float4 zero, one = Float4::splat(1.0f);
   const Float4 sweep = min(max(Float4::splat(r.sweep[j]), zero), one);
-  const Float4 coef = b.coefBase + sweep * b.coefRange;
+  const Float4 coef = mulAdd<kFused>(sweep, b.coefRange, b.coefBase);
   const Float4 x = Float4::splat(r.x[j]);
   const Float4 amp = Float4::splat(r.amp[j]);
-  return (filterSample(s.filter, x, coef, b.damping, b.weights) * amp).lane0();
+  return (filterSample<kFused>(s.filter, x, coef, b.damping, b.weights) * amp).lane0();
 }
 
 // A whole chunk's filter in the lanes of V, each step's part that does not wait on the
 // step before: the coefficients ahead of the chain, and afterwards the type mix of its
 // states times the amplitude. Lane by lane filterSolo's operations.
-template <class V>
+template <class V, bool kFused>
 struct SoloWideFilter {
   V coefBase, coefRange;
   TypeWeights<V> weights;
@@ -206,7 +206,7 @@ struct SoloWideFilter {
     const V zero = splatAs<V>(0.0f), one = splatAs<V>(1.0f);
     for (std::uint32_t q = 0; q < SoloChunk<V>::kLength; q += kLanes<V>) {
       const V sweep = min(max(V::load(r.sweep + q), zero), one);
-      (coefBase + sweep * coefRange).store(coef + q);
+      mulAdd<kFused>(sweep, coefRange, coefBase).store(coef + q);
     }
   }
 
@@ -216,7 +216,7 @@ struct SoloWideFilter {
     for (std::uint32_t q = 0; q < kN; q += kLanes<V>) {
       const SvfState<V> f{V::load(states + q), V::load(states + kN + q),
                           V::load(states + 2 * kN + q)};
-      const V y = filterMix(f, V::load(r.x + q), weights) * V::load(r.amp + q);
+      const V y = filterMix<kFused>(f, V::load(r.x + q), weights) * V::load(r.amp + q);
       (V::loadUnaligned(out + q) + y).storeUnaligned(out + q);
     }
   }
@@ -234,7 +234,7 @@ struct SoloStretches {
   GW_SOLO_INLINE SoloStretches(Voice& v, SoloState<C>& s, std::uint32_t frames)
       : voice(v), left(startSoloStretch(v, s, segs, frames)), after(frames - left) {}
 
-  template <class V>
+  template <bool kFused, class V>
   GW_SOLO_INLINE void modulate(SoloState<C>& s, const SoloBlock<C>& b, SoloChunk<V>& r,
                                std::uint32_t j) {
     if (left == 0) {
@@ -243,14 +243,15 @@ struct SoloStretches {
       after -= left;
     }
     --left;
-    modulateSolo(s, b, r, j);
+    modulateSolo<kFused>(s, b, r, j);
   }
 };
 
 // Renders frames samples of one voice into out, chunk by chunk in three stages: chunk k's
 // filter runs interleaved with chunk k + 2's modulation, and chunk k + 1's oscillator
-// half-way through, so that the filter's chain has independent work beside it.
-template <class V, class C, class Oscillator>
+// half-way through, so that the filter's chain has independent work beside it. kFused:
+// as the build's other layouts (WideLanes).
+template <class V, class C, bool kFused, class Oscillator>
 GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out,
                                std::uint32_t frames, const Oscillator& oscillator) {
   constexpr std::uint32_t kN = SoloChunk<V>::kLength;
@@ -260,7 +261,7 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
   loadSolo(voice, block, s, b);
   SoloStretches<C> stretches(voice, s, frames);
   SoloChunk<V> chunks[3];
-  const SoloWideFilter<V> wide(voice, block);
+  const SoloWideFilter<V, kFused> wide(voice, block);
   const std::uint32_t last = (frames - 1) / kN;
   auto lengthOf = [&](std::uint32_t k) {
     return k < last ? kN : k == last ? frames - last * kN : 0;
@@ -271,7 +272,8 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
     oscillate(oscillator, block.groups, r.warped, r.gains, r.x, (n + kL - 1) / kL);
   };
   for (std::uint32_t k = 0; k < 2; ++k) {
-    for (std::uint32_t j = 0; j < lengthOf(k); ++j) stretches.modulate(s, b, chunks[k], j);
+    for (std::uint32_t j = 0; j < lengthOf(k); ++j)
+      stretches.template modulate<kFused>(s, b, chunks[k], j);
     warpSolo(chunks[k], lengthOf(k));
   }
   oscillateChunk(chunks[0], lengthOf(0));
@@ -296,8 +298,9 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
       middle.padItems(kN);
 #pragma GCC unroll 16
       for (std::uint32_t j = 0; j < kN; ++j) {
-        modulateSolo(s, b, next, j);
-        filterStepUnlimited(s.filter, Float4::splat(now.x[j]), Float4::splat(coef[j]), b.damping);
+        modulateSolo<kFused>(s, b, next, j);
+        filterStepUnlimited<kFused>(s.filter, Float4::splat(now.x[j]), Float4::splat(coef[j]),
+                                    b.damping);
         states[j] = s.filter.low.lane0();
         states[kN + j] = s.filter.band.lane0();
         states[2 * kN + j] = s.filter.high.lane0();
@@ -309,12 +312,12 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
         wide.mixInto(now, states, o);
       } else {
         s.filter = filterBefore;
-        for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo(s, b, now, j);
+        for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo<kFused>(s, b, now, j);
       }
     } else {
-      for (std::uint32_t j = 0; j < m; ++j) stretches.modulate(s, b, next, j);
+      for (std::uint32_t j = 0; j < m; ++j) stretches.template modulate<kFused>(s, b, next, j);
       if (k < last) oscillateChunk(middle, lengthOf(k + 1));
-      for (std::uint32_t j = 0; j < n; ++j) o[j] += filterSolo(s, b, now, j);
+      for (std::uint32_t j = 0; j < n; ++j) o[j] += filterSolo<kFused>(s, b, now, j);
     }
     if (m > 0) warpSolo(next, m);
   }
@@ -324,7 +327,9 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
 
 // Voices in index order, kLanes<V> to a group. A group of at most kSoloMost voices
 // renders them one by one instead, one of at most kNarrowMost in the build's Narrow layout.
-template <class V, class C, int kSoloMost, class Narrow, int kNarrowMost, class Oscillator>
+// kFused: the build fuses its filter's and modulation's multiply-adds (WideLanes).
+template <class V, class C, int kSoloMost, class Narrow, int kNarrowMost, bool kFused,
+          class Oscillator>
 GW_SOLO_INLINE void renderVoiceGroups(Voice* voices, int count, const VoiceBlock& block, float* out,
                                       std::uint32_t frames, const Oscillator& oscillator) {
   constexpr int kL = kLanes<V>;
@@ -332,11 +337,11 @@ GW_SOLO_INLINE void renderVoiceGroups(Voice* voices, int count, const VoiceBlock
     const int n = std::min(kL, count - first);
     if (n <= kSoloMost) {
       for (int v = first; v < first + n; ++v)
-        renderSolo<V, C>(voices[v], block, out, frames, oscillator);
+        renderSolo<V, C, kFused>(voices[v], block, out, frames, oscillator);
     } else if (n <= kNarrowMost) {
       renderGroup<Narrow, kL>(voices + first, n, block, out, frames, oscillator);
     } else {
-      renderGroup<WideLanes<V>, kL>(voices + first, n, block, out, frames, oscillator);
+      renderGroup<WideLanes<V, kFused>, kL>(voices + first, n, block, out, frames, oscillator);
     }
   }
 }
