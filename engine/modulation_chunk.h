@@ -1,9 +1,9 @@
 // One chunk of the modulation effect: the taps of up to kChunk frames read from the delay
 // line, the input plus feedback written, frame by frame, then each channel's mix of taps
-// and input. Two encodings, the same values:
-// the plain one for any processor and setting, and an AVX one for two frames at a time,
-// which needs every read to lie at least three frames behind its write (so that a frame
-// never reads what the frame just before it writes).
+// and input. The plain encoding, for any processor and setting, and two for two frames at a
+// time, which need every read to lie at least three frames behind its write (so that a
+// frame never reads what the frame just before it writes): AVX, the same values, and AVX2
+// with FMA, within single roundings of them.
 #pragma once
 
 #include <cstdint>
@@ -74,5 +74,8 @@ inline bool wideChunksAllowed(const ModulationSetup& s) {
 }
 __attribute__((target("avx"))) int runModulationChunkAvx(const ModulationSetup& s,
                                                          ModulationChunk& c);
+// The same with fused multiply-adds (within 100 dB SNR of the plain values).
+__attribute__((target("avx2,fma"))) int runModulationChunkAvx2Fma(const ModulationSetup& s,
+                                                                  ModulationChunk& c);
 
 }  // namespace gw

@@ -104,7 +104,12 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
     return;
   }
   float phase = phase_;
-  const bool wide = instructionsInUse() != InstructionSet::kSse2 && wideChunksAllowed(s);
+  // Two frames at a time in the voices' encoding, where the setting's delays allow it.
+  int (*wide)(const ModulationSetup&, ModulationChunk&) = nullptr;
+  if (wideChunksAllowed(s) && instructionsInUse() == InstructionSet::kAvx2Fma)
+    wide = runModulationChunkAvx2Fma;
+  else if (wideChunksAllowed(s) && instructionsInUse() == InstructionSet::kAvx)
+    wide = runModulationChunkAvx;
   alignas(32) float taps[kChunk * 4];  // the chunk's tap values, frame by frame
   for (int start = 0; start < frames; start += kChunk) {
     const int chunk = std::min(kChunk, frames - start);
@@ -122,7 +127,7 @@ void ModulationEffect::process(ParamView p, float sr, float* left, float* right,
                       fadeFrames_};
     // An echo fade runs the plain way.
     const int lastNonZero =
-        wide && fadeLeft_ == 0 ? runModulationChunkAvx(s, c) : runModulationChunk(s, c);
+        wide != nullptr && fadeLeft_ == 0 ? wide(s, c) : runModulationChunk(s, c);
     write = c.write;
     fadeLeft_ = c.fadeLeft;
     // As counted frame by frame: reset by a frame that is not all zeros, else one more; a

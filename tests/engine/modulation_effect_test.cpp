@@ -179,7 +179,8 @@ TEST_F(ModulationTest, ASilentTailStopsWorkingButKeepsTheLfoAndLineMoving) {
 }
 
 // With AVX the line is read two frames at a time where every read lies three or more
-// frames behind its write, frame by frame otherwise; both give the same samples. Delays
+// frames behind its write, frame by frame otherwise; both give the same samples (AVX2 with
+// FMA within 100 dB SNR, at the same write position and phase). Delays
 // from the shortest on, blocks of odd lengths, a line that shrinks and grows back (the
 // frames past its end keep their older values), feedback, the write position wrapping,
 // and an echo fade (the plain way, both) that empties the line part-way through a chunk.
@@ -221,6 +222,13 @@ TEST(ModulationEncodings, TwoFramesAtATimeGiveThePlainSamples) {
       const auto plain = play(InstructionSet::kSse2, delay, block);
       for (size_t k = 1; k < sets.size(); ++k) {
         const auto wide = play(sets[k], delay, block);
+        if (sets[k] == InstructionSet::kAvx2Fma) {
+          EXPECT_EQ(wide.left.back(), plain.left.back()) << "write position";
+          EXPECT_EQ(wide.right.back(), plain.right.back()) << "phase";
+          ASSERT_GE(test::snrDb(plain.left, wide.left), 100.0) << delay << " ms, " << block;
+          ASSERT_GE(test::snrDb(plain.right, wide.right), 100.0) << delay << " ms, " << block;
+          continue;
+        }
         ASSERT_EQ(wide.left, plain.left) << "delay " << delay << " ms, blocks of " << block;
         ASSERT_EQ(wide.right, plain.right) << "delay " << delay << " ms, blocks of " << block;
       }
