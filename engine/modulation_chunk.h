@@ -42,10 +42,11 @@ inline void loadTapColumns(Float4 (&t)[4], const float* taps) {
   transpose(t[0], t[1], t[2], t[3]);
 }
 
-// mixModulation for the whole vectors of frames (V: Float4, or Float8 in the AVX
-// encoding, whose loadTapColumns turns eight frames' taps); returns the frames mixed.
-// Inlined always, so that the AVX encoding can inline its eight-lane operations.
-template <class V>
+// mixModulation for the whole vectors of frames (V: Float4, or Float8 in the eight-lane
+// encodings, whose loadTapColumns turns eight frames' taps); returns the frames mixed.
+// kFused (the AVX2 encoding) fuses each product into the sum it feeds. Inlined always, so
+// that the eight-lane encodings can inline their operations.
+template <class V, bool kFused = false>
 __attribute__((always_inline)) inline int mixFrames(const ModulationSetup& s, const float* taps,
                                                     float* left, float* right, int n) {
   constexpr int kL = static_cast<int>(sizeof(V) / sizeof(float));
@@ -54,15 +55,20 @@ __attribute__((always_inline)) inline int mixFrames(const ModulationSetup& s, co
     maskL[j] = V::splat(s.maskLeft.lane(j));
     maskR[j] = V::splat(s.maskRight.lane(j));
   }
+  const V gainLeft = V::splat(s.gainLeft), gainRight = V::splat(s.gainRight);
+  const V dry = V::splat(s.dry);
   int f = 0;
   for (; f + kL <= n; f += kL) {
     V t[4];
     loadTapColumns(t, taps + 4 * f);  // now tap j of the frames in t[j]
     const V x = V::loadUnaligned(left + f);
-    const V l = (t[0] * maskL[0] + t[2] * maskL[2]) + (t[1] * maskL[1] + t[3] * maskL[3]);
-    const V r = (t[0] * maskR[0] + t[2] * maskR[2]) + (t[1] * maskR[1] + t[3] * maskR[3]);
-    (s.gainLeft * l + s.dry * x).storeUnaligned(left + f);
-    (s.gainRight * r + s.dry * x).storeUnaligned(right + f);
+    const V dryX = dry * x;
+    const V l = mulAdd<kFused>(t[2], maskL[2], t[0] * maskL[0]) +
+                mulAdd<kFused>(t[3], maskL[3], t[1] * maskL[1]);
+    const V r = mulAdd<kFused>(t[2], maskR[2], t[0] * maskR[0]) +
+                mulAdd<kFused>(t[3], maskR[3], t[1] * maskR[1]);
+    mulAdd<kFused>(gainLeft, l, dryX).storeUnaligned(left + f);
+    mulAdd<kFused>(gainRight, r, dryX).storeUnaligned(right + f);
   }
   return f;
 }
