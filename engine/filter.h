@@ -49,9 +49,9 @@ struct TypeWeights {
         high(splatAs<T>(w.high)) {}
 };
 
-// The type mix of a step's input and outputs. kFused (the AVX2 build) fuses each product
-// into the sum before it, and the filter's steps their integrators' products; every layout
-// of that build does the same, so its voices still agree with each other.
+// The type mix of a step's input and outputs. kFused (the AVX2 build): each product fused
+// into the sum it feeds, here and in the integrators of the steps below, in every voice
+// layout of that build alike, so that a voice's samples do not depend on its layout.
 template <bool kFused = false, class T>
 __attribute__((always_inline)) inline T filterMix(const SvfState<T>& s, T x,
                                                   const TypeWeights<T>& w) {

@@ -49,9 +49,11 @@ struct ProcessorFeatures {
 };
 ProcessorFeatures processorFeatures();
 
-// The encodings of the voice loop. kAvx gives the SSE2 samples exactly; kAvx2Fma fuses
-// the oscillator's multiply-adds, which moves its sums by single roundings (the output
-// stays within 100 dB SNR of the SSE2 samples, far below hearing).
+// The encodings of the voice loop and the effect. kAvx gives the SSE2 samples exactly;
+// kAvx2Fma fuses multiply-adds (the oscillator's, the filter's, the modulation's and the
+// effect's), which moves its sums by single roundings (the output stays within 100 dB SNR
+// of the SSE2 samples, far below hearing). The LFOs of the voices, which run for the
+// whole of a note, and the envelopes step as in the SSE2 build.
 enum class InstructionSet { kSse2, kAvx, kAvx2Fma };
 
 // The widest set usable here. AVX and AVX2 only where the OS saves the vector registers'

@@ -1,7 +1,8 @@
-// The AVX2 build of the voice loop with fused multiply-adds in the oscillator: the
-// envelopes, LFOs and filter are the SSE2 build's operations lane by lane, the harmonics'
-// sums differ from it by single roundings (far below hearing). Everything here is compiled
-// for AVX2 and FMA and runs only after the processor has been checked.
+// The AVX2 build of the voice loop with fused multiply-adds in the oscillator, the filter,
+// its coefficients, the pulse width and the LFOs' gains, which differ from the SSE2 build
+// by single roundings (far below hearing); the envelopes, LFOs and phase step as there.
+// Everything here is compiled for AVX2 and FMA and runs only after the processor has been
+// checked.
 #include <cstdint>
 
 #include "engine/float8.h"
