@@ -169,6 +169,11 @@ inline Float8 highHalves(Float8 a, Float8 b) {
   return Float8(_mm256_permute2f128_ps(a.v, b.v, 0x31));
 }
 
+// Every lane of a compare's mask set.
+inline bool allLanesSet(Float8 mask) {
+  return _mm256_movemask_ps(mask.v) == 0xFF;
+}
+
 // Bit i set where lane i is not zero (NaN counts as not zero), as Float4's anyNonZero.
 inline int nonZeroLanes(Float8 a) {
   return _mm256_movemask_ps(_mm256_cmp_ps(a.v, _mm256_setzero_ps(), _CMP_NEQ_UQ));

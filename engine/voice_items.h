@@ -146,12 +146,49 @@ GW_LANES_INLINE void filterStep(SvfState<V>& f, V damping, const TypeWeights<V>&
   (filtered * V::load(job.amp + i * kL)).store(job.y + i * kL);
 }
 
+// filterStep without the integrators' limits, whose clamps lengthen the chain a sample
+// waits on (see filterStepUnlimited); inside keeps, lane by lane, whether both integrators
+// have stayed strictly within them (NaN has not), where the clamps change nothing.
+// Lanes past count hold no voice: their coefficients are zero and their states stay so.
+template <bool kFused, class V>
+GW_LANES_INLINE void filterStepChecked(SvfState<V>& f, V damping, const TypeWeights<V>& weights,
+                                       const FilterJob& job, int count, std::uint32_t i,
+                                       V& inside) {
+  constexpr int kL = kLanes<V>;
+  const V in = V::loadUnaligned(job.x + i * count);
+  filterStepUnlimited<kFused>(f, in, V::load(job.coef + i * kL), damping);
+  const V limit = splatAs<V>(kFilterStateLimit);
+  inside = inside & cmpGt(limit, max(f.low, -f.low)) & cmpGt(limit, max(f.band, -f.band));
+  (filterMix<kFused>(f, in, weights) * V::load(job.amp + i * kL)).store(job.y + i * kL);
+}
+
+// A job's filter is checked by lanes all set; none yet.
+template <class V>
+GW_LANES_INLINE V allInside() {
+  const V zero = splatAs<V>(0.0f);
+  return cmpEq(zero, zero);
+}
+
+// After a job ran with filterStepChecked from the state before: where a lane left the
+// limits, the job runs again from there with them, so that its samples are filterStep's.
+template <bool kFused, class V>
+GW_LANES_INLINE void finishCheckedJob(V inside, SvfState<V>& f, const SvfState<V>& before,
+                                      V damping, const TypeWeights<V>& weights,
+                                      const FilterJob& job, int count) {
+  if (allLanesSet(inside)) return;
+  f = before;
+  for (std::uint32_t i = 0; i < job.n; ++i) filterStep<kFused>(f, damping, weights, job, count, i);
+}
+
 // The filter alone over a job (the last run of a call), then into out.
 template <bool kFused, class V>
 GW_LANES_INLINE void filterJob(SvfState<V>& state, V damping, const TypeWeights<V>& weights,
                                const FilterJob& job, int count) {
   SvfState<V> f = state;
-  for (std::uint32_t i = 0; i < job.n; ++i) filterStep<kFused>(f, damping, weights, job, count, i);
+  V inside = allInside<V>();
+  for (std::uint32_t i = 0; i < job.n; ++i)
+    filterStepChecked<kFused>(f, damping, weights, job, count, i, inside);
+  finishCheckedJob<kFused>(inside, f, state, damping, weights, job, count);
   state = f;
   addVoices<V>(job.y, count, job.out, job.n);
 }

@@ -198,9 +198,10 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRun
     lfoCos[j] = s.lfoCos[j];
   }
   SvfState<V> f = s.filter;
+  V inside = allInside<V>();
   const std::uint32_t total = std::max(n, job.n);
   for (std::uint32_t i = 0; i < total; ++i) {
-    if (i < job.n) filterStep<kFused>(f, s.damping, b.weights, job, count, i);
+    if (i < job.n) filterStepChecked<kFused>(f, s.damping, b.weights, job, count, i, inside);
     if (i >= n) continue;
     const std::uint32_t first = i * count;
     const V pw =
@@ -226,6 +227,7 @@ GW_LANES_INLINE void modulateRun(LaneState<V>& s, const LaneBlock<V>& b, LaneRun
     for (int j = 0; j < 4; ++j) stepOscillator(lfoSin[j], lfoCos[j], s.lfoCoef[j]);
     stepOscillator(pwSin, pwCos, b.pwLfoCoef);
   }
+  finishCheckedJob<kFused>(inside, f, s.filter, s.damping, b.weights, job, count);
   s.filter = f;
   s.phase = phase;
   s.pwSin = pwSin;

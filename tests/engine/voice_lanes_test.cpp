@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio_measure.h"
+#include "engine/voice_items.h"
 #include "engine/voice_render.h"
 #include "instruction_sets.h"
 #include "test_program.h"
@@ -286,6 +287,43 @@ TEST(VoiceLanes, UndampedFilterStaysBoundedOnEveryPath) {
     EXPECT_LE(std::fabs(v.filterBand), kFilterStateLimit);
   }
   useInstructions(defaultLimit());
+}
+
+// A group's filter runs without its integrators' limits and checks them after each run;
+// a run in which a lane left them runs again with them. Either way each voice's samples
+// are the limited filter's, step by step: here three voices, the middle one driven far
+// past the limit part-way through the run, the others quiet, the fourth lane empty.
+TEST(GroupFilter, ARunThatLeavesTheLimitGivesTheLimitedSamples) {
+  constexpr int kCount = 3, kN = 64;
+  alignas(16) float x[kN * kCount + 4] = {}, coef[kN * 4] = {}, amp[kN * 4] = {};
+  alignas(16) float y[kN * 4], out[kN] = {};
+  for (int i = 0; i < kN; ++i) {
+    for (int v = 0; v < kCount; ++v) {
+      x[i * kCount + v] = v == 1 ? 9000.0f : 0.25f * std::sin(0.3f * i + v);
+      coef[i * 4 + v] = 0.2f + 0.05f * v;
+      amp[i * 4 + v] = 0.5f;
+    }
+  }
+  const FilterWeights mix{0.1f, 0.5f, 0.3f, 0.2f};
+  SvfState<Float4> state{};
+  const FilterJob job{x, coef, amp, y, out, kN};
+  filterJob<false>(state, Float4(), TypeWeights<Float4>(mix), job, kCount);
+
+  float reference[kN] = {};
+  bool reached = false;
+  for (int v = 0; v < kCount; ++v) {
+    SvfState<float> s{0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < kN; ++i) {
+      const float yv =
+          filterSample(s, x[i * kCount + v], coef[i * 4 + v], 0.0f, TypeWeights<float>(mix)) *
+          amp[i * 4 + v];
+      reference[i] += yv;
+      reached = reached || std::fabs(s.low) == kFilterStateLimit;
+    }
+  }
+  ASSERT_TRUE(reached) << "the drive must reach the limit";
+  for (int i = 0; i < kN; ++i) ASSERT_EQ(out[i], reference[i]) << "sample " << i;
+  EXPECT_EQ(state.low.lane(3), 0.0f);  // the empty lane
 }
 
 }  // namespace
