@@ -162,7 +162,7 @@ GW_LANES_INLINE void filterStepChecked(SvfState<V>& f, V damping, const TypeWeig
   (filterMix<kFused>(f, in, weights) * V::load(job.amp + i * kL)).store(job.y + i * kL);
 }
 
-// A job's filter is checked by lanes all set; none yet.
+// The mask filterStepChecked starts a job from: every lane inside.
 template <class V>
 GW_LANES_INLINE V allInside() {
   const V zero = splatAs<V>(0.0f);
