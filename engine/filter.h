@@ -87,15 +87,19 @@ __attribute__((always_inline)) inline void filterStepUnlimited(SvfState<T>& s, T
   s.band = mulAdd<kFused>(f, s.high, s.band);
 }
 
+// Lanes of an integrator state strictly inside the limit, where its clamps change
+// nothing; NaN is not (the maximum gives the NaN, which compares false).
+template <class T>
+__attribute__((always_inline)) inline T insideFilterLimit(T v) {
+  return cmpGt(splatAs<T>(kFilterStateLimit), max(v, -v));
+}
+
 // Whether n integrator states (n a multiple of 4, 16-byte aligned) all lie strictly
-// inside the limit, where its clamps change nothing; NaN does not.
+// inside the limit.
 inline bool withinFilterLimit(const float* states, int n) {
-  const Float4 limit = Float4::splat(kFilterStateLimit);
-  Float4 inside = cmpEq(limit, limit);
-  for (int i = 0; i < n; i += 4) {
-    const Float4 v = Float4::load(states + i);
-    inside = inside & cmpGt(limit, max(v, -v));  // NaN gives NaN, which compares false
-  }
+  const Float4 zero;
+  Float4 inside = cmpEq(zero, zero);
+  for (int i = 0; i < n; i += 4) inside = inside & insideFilterLimit(Float4::load(states + i));
   return allLanesSet(inside);
 }
 

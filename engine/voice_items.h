@@ -157,8 +157,7 @@ GW_LANES_INLINE void filterStepChecked(SvfState<V>& f, V damping, const TypeWeig
   constexpr int kL = kLanes<V>;
   const V in = V::loadUnaligned(job.x + i * count);
   filterStepUnlimited<kFused>(f, in, V::load(job.coef + i * kL), damping);
-  const V limit = splatAs<V>(kFilterStateLimit);
-  inside = inside & cmpGt(limit, max(f.low, -f.low)) & cmpGt(limit, max(f.band, -f.band));
+  inside = inside & insideFilterLimit(f.low) & insideFilterLimit(f.band);
   (filterMix<kFused>(f, in, weights) * V::load(job.amp + i * kL)).store(job.y + i * kL);
 }
 
