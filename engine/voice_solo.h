@@ -10,6 +10,8 @@
 // the chain leaves out the two clamps of the integrators' limits, which a check after the
 // chunk shows to have been identities (or the chunk's filter runs again), and the work
 // that does not wait on it (coefficients, type mix, amplitude) runs across the lanes.
+// At a block's ends, where one chain has no filter or no modulation beside it, the
+// oscillator's blocks still go beside the chain that is left.
 #pragma once
 
 #include <algorithm>
@@ -210,17 +212,69 @@ struct SoloWideFilter {
     }
   }
 
-  // states: the chunk's low, band and high outputs, sixteen of each.
-  GW_SOLO_INLINE void mixInto(const SoloChunk<V>& r, const float* states, float* out) const {
-    constexpr std::uint32_t kN = SoloChunk<V>::kLength;
-    for (std::uint32_t q = 0; q < kN; q += kLanes<V>) {
+  // states: the chunk's low, band and high outputs, sixteen of each, from a run without
+  // the integrators' limits. Adds the chunk's samples into out only if both integrators
+  // stayed strictly inside them throughout (where the limits change nothing); returns
+  // whether they did.
+  GW_SOLO_INLINE bool mixIfInside(const SoloChunk<V>& r, const float* states, float* out) const {
+    constexpr std::uint32_t kN = SoloChunk<V>::kLength, kL = kLanes<V>;
+    V y[kN / kL];
+    V inside = allInside<V>();
+    for (std::uint32_t q = 0; q < kN; q += kL) {
       const SvfState<V> f{V::load(states + q), V::load(states + kN + q),
                           V::load(states + 2 * kN + q)};
-      const V y = filterMix<kFused>(f, V::load(r.x + q), weights) * V::load(r.amp + q);
-      (V::loadUnaligned(out + q) + y).storeUnaligned(out + q);
+      inside = inside & insideFilterLimit(f.low) & insideFilterLimit(f.band);
+      y[q / kL] = filterMix<kFused>(f, V::load(r.x + q), weights) * V::load(r.amp + q);
     }
+    if (!allLanesSet(inside)) return false;
+    for (std::uint32_t q = 0; q < kN; q += kL)
+      (V::loadUnaligned(out + q) + y[q / kL]).storeUnaligned(out + q);
+    return true;
   }
 };
+
+// One chunk's length of the stages, unrolled so that every item's place in the chunk is
+// a constant: (kFilter) chunk now's filter, (kModulate) chunk next's modulation and
+// (kOscillate) chunk middle's oscillator, its blocks spread through the samples, so that
+// the filter's chain, or the modulation's, has independent work beside it. The filter
+// runs without its limits, the states it passes through kept, so that its samples come
+// out only if no limit would have changed them; otherwise it runs again from where it
+// began, with them.
+template <bool kFilter, bool kModulate, bool kOscillate, bool kFused, class V, class C,
+          class Oscillator>
+GW_SOLO_INLINE void chunkStages(SoloState<C>& s, const SoloBlock<C>& b,
+                                const SoloWideFilter<V, kFused>& wide, const SoloChunk<V>& now,
+                                SoloChunk<V>& middle, SoloChunk<V>& next, float* o,
+                                const Oscillator& oscillator, int groups) {
+  constexpr std::uint32_t kN = SoloChunk<V>::kLength;
+  constexpr std::uint32_t kL = kLanes<V>;
+  const SvfState<Float4> filterBefore = s.filter;
+  alignas(32) float coef[kN], states[3 * kN];
+  if constexpr (kFilter) wide.coefficients(now, coef);
+  constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
+  if constexpr (kOscillate) middle.padItems(kN);
+#pragma GCC unroll 16
+  for (std::uint32_t j = 0; j < kN; ++j) {
+    if constexpr (kModulate) modulateSolo<kFused>(s, b, next, j);
+    if constexpr (kFilter) {
+      filterStepUnlimited<kFused>(s.filter, Float4::splat(now.x[j]), Float4::splat(coef[j]),
+                                  b.damping);
+      states[j] = s.filter.low.lane0();
+      states[kN + j] = s.filter.band.lane0();
+      states[2 * kN + j] = s.filter.high.lane0();
+    }
+    if constexpr (kOscillate)
+      if (j % kEvery == kEvery / 2)
+        oscillate(oscillator, groups, middle.warped + j / kEvery * kL,
+                  middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
+  }
+  if constexpr (kFilter) {
+    if (!wide.mixIfInside(now, states, o)) {
+      s.filter = filterBefore;
+      for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo<kFused>(s, b, now, j);
+    }
+  }
+}
 
 // The voice's stretches between segment ends, started as the samples reach them. (Not a
 // lambda: everything that touches the lanes must be inlined into the build's entry.)
@@ -248,9 +302,8 @@ struct SoloStretches {
 };
 
 // Renders frames samples of one voice into out, chunk by chunk in three stages: chunk k's
-// filter runs interleaved with chunk k + 2's modulation, and chunk k + 1's oscillator
-// half-way through, so that the filter's chain has independent work beside it. kFused:
-// as the build's other layouts (WideLanes).
+// filter runs interleaved with chunk k + 2's modulation and chunk k + 1's oscillator
+// (chunkStages). kFused: as the build's other layouts (WideLanes).
 template <class V, class C, bool kFused, class Oscillator>
 GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out,
                                std::uint32_t frames, const Oscillator& oscillator) {
@@ -271,12 +324,20 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
     r.padItems(n);
     oscillate(oscillator, block.groups, r.warped, r.gains, r.x, (n + kL - 1) / kL);
   };
-  for (std::uint32_t k = 0; k < 2; ++k) {
-    for (std::uint32_t j = 0; j < lengthOf(k); ++j)
-      stretches.template modulate<kFused>(s, b, chunks[k], j);
-    warpSolo(chunks[k], lengthOf(k));
+  for (std::uint32_t j = 0; j < lengthOf(0); ++j)
+    stretches.template modulate<kFused>(s, b, chunks[0], j);
+  warpSolo(chunks[0], lengthOf(0));
+  if (lengthOf(0) == kN && lengthOf(1) == kN && stretches.left >= kN) {
+    // Chunk 1's modulation beside chunk 0's oscillator, which does not wait on it.
+    stretches.left -= kN;
+    chunkStages<false, true, true, kFused>(s, b, wide, chunks[2], chunks[0], chunks[1], out,
+                                           oscillator, block.groups);
+  } else {
+    for (std::uint32_t j = 0; j < lengthOf(1); ++j)
+      stretches.template modulate<kFused>(s, b, chunks[1], j);
+    oscillateChunk(chunks[0], lengthOf(0));
   }
-  oscillateChunk(chunks[0], lengthOf(0));
+  warpSolo(chunks[1], lengthOf(1));
   for (std::uint32_t k = 0; k <= last; ++k) {
     SoloChunk<V>& now = chunks[k % 3];
     SoloChunk<V>& middle = chunks[(k + 1) % 3];
@@ -287,33 +348,16 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
       // No segment ends in chunk k + 2: the loops are unrolled so that every item's place
       // in the chunk is a constant.
       stretches.left -= kN;
-      // The filter runs without its limits, the states it passes through kept, so that
-      // its samples come out only if no limit would have changed them; otherwise it runs
-      // again from where it began, with them.
-      const SvfState<Float4> filterBefore = s.filter;
-      alignas(32) float coef[kN], states[3 * kN];
-      wide.coefficients(now, coef);
-      // The oscillator's blocks spread through the filter's samples.
-      constexpr std::uint32_t kBlocks = kN / kL, kEvery = kN / kBlocks;
-      middle.padItems(kN);
-#pragma GCC unroll 16
-      for (std::uint32_t j = 0; j < kN; ++j) {
-        modulateSolo<kFused>(s, b, next, j);
-        filterStepUnlimited<kFused>(s.filter, Float4::splat(now.x[j]), Float4::splat(coef[j]),
-                                    b.damping);
-        states[j] = s.filter.low.lane0();
-        states[kN + j] = s.filter.band.lane0();
-        states[2 * kN + j] = s.filter.high.lane0();
-        if (j % kEvery == kEvery / 2)
-          oscillate(oscillator, block.groups, middle.warped + j / kEvery * kL,
-                    middle.gains + j / kEvery * 4 * kL, middle.x + j / kEvery * kL, 1);
-      }
-      if (withinFilterLimit(states, 2 * kN)) {
-        wide.mixInto(now, states, o);
-      } else {
-        s.filter = filterBefore;
-        for (std::uint32_t j = 0; j < kN; ++j) o[j] += filterSolo<kFused>(s, b, now, j);
-      }
+      chunkStages<true, true, true, kFused>(s, b, wide, now, middle, next, o, oscillator,
+                                            block.groups);
+    } else if (n == kN && m == 0 && (k == last || lengthOf(k + 1) == kN)) {
+      // The block's last two chunks: nothing left to modulate beside the filter.
+      if (k < last)
+        chunkStages<true, false, true, kFused>(s, b, wide, now, middle, next, o, oscillator,
+                                               block.groups);
+      else
+        chunkStages<true, false, false, kFused>(s, b, wide, now, middle, next, o, oscillator,
+                                                block.groups);
     } else {
       for (std::uint32_t j = 0; j < m; ++j) stretches.template modulate<kFused>(s, b, next, j);
       if (k < last) oscillateChunk(middle, lengthOf(k + 1));
