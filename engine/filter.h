@@ -77,7 +77,7 @@ __attribute__((always_inline)) inline T filterSample(SvfState<T>& s, T x, T f, T
 // filterSample's step without the limits, whose two clamps lengthen the chain that one
 // sample waits on the last, and without the type mix, which a caller can take later from
 // the states. Exactly filterSample's states for as long as both integrators stay inside
-// the limit and finite; a caller checks them with withinFilterLimit and runs the samples
+// the limit and finite; a caller checks them with insideFilterLimit and runs the samples
 // again with filterSample where they did not.
 template <bool kFused = false, class T>
 __attribute__((always_inline)) inline void filterStepUnlimited(SvfState<T>& s, T x, T f,
@@ -92,15 +92,6 @@ __attribute__((always_inline)) inline void filterStepUnlimited(SvfState<T>& s, T
 template <class T>
 __attribute__((always_inline)) inline T insideFilterLimit(T v) {
   return cmpGt(splatAs<T>(kFilterStateLimit), max(v, -v));
-}
-
-// Whether n integrator states (n a multiple of 4, 16-byte aligned) all lie strictly
-// inside the limit.
-inline bool withinFilterLimit(const float* states, int n) {
-  const Float4 zero;
-  Float4 inside = cmpEq(zero, zero);
-  for (int i = 0; i < n; i += 4) inside = inside & insideFilterLimit(Float4::load(states + i));
-  return allLanesSet(inside);
 }
 
 }  // namespace gw

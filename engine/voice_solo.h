@@ -351,7 +351,7 @@ GW_SOLO_INLINE void renderSolo(Voice& voice, const VoiceBlock& block, float* out
       chunkStages<true, true, true, kFused>(s, b, wide, now, middle, next, o, oscillator,
                                             block.groups);
     } else if (n == kN && m == 0 && (k == last || lengthOf(k + 1) == kN)) {
-      // The block's last two chunks: nothing left to modulate beside the filter.
+      // The last two chunks: nothing left to modulate beside the filter.
       if (k < last)
         chunkStages<true, false, true, kFused>(s, b, wide, now, middle, next, o, oscillator,
                                                block.groups);
