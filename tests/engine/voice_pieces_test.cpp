@@ -38,8 +38,8 @@ struct VoiceArray {
   FilterBlock filter;
   Float4 lfoIncrements;
 
-  VoiceArray() {
-    test::makeBusy(program);
+  explicit VoiceArray(void (*setting)(test::TestProgram&) = test::makeBusy) {
+    setting(program);
     const ParamView p = program.view();
     block = oscillatorBlock(p);
     block.stepMultiplier = 1.0f;
@@ -124,6 +124,46 @@ TEST(VoicePieces, PiecesOfABlockGiveTheWholeBlock) {
       for (int v = 0; v < count; ++v)
         ASSERT_TRUE(sameBits(stateOf(whole.voices[v]), stateOf(cut.voices[v])))
             << "set " << int(set) << ", voice " << v << " of " << count;
+    }
+  }
+  useInstructions(test::defaultLimit());
+}
+
+// An organ with an undamped filter at 1760 Hz: note 93's fundamental drives it at its
+// resonance until its integrators reach their limit.
+void undampedAtA6(test::TestProgram& p) {
+  p.makeOrgan();
+  p.set(param::kFilterQ, 1.0f);
+  p.set(param::kFilterType, 2.0f);
+  p.set(param::kFilterCutoff, 1760.0f);
+}
+
+// A lone voice filters whole chunks without the integrators' limits, the last two of every
+// call included, and runs a chunk again with them where it left them. In calls of any
+// length its samples and state are those of one-frame calls, whose filter takes the limits
+// sample by sample, before and after the voice has grown into them.
+TEST(VoicePieces, ALoneVoiceAtItsFilterLimitGivesTheLimitedSamplesInCallsOfAnyLength) {
+  for (InstructionSet set : usableSets()) {
+    useInstructions(set);
+    for (int call : {16, 32, 48, 40, 256}) {
+      VoiceArray chunked(undampedAtA6), single(undampedAtA6);
+      chunked.start(93, 1.0f);
+      single.start(93, 1.0f);
+      std::vector<float> a(call), b(call);
+      bool limited = false;
+      for (int done = 0; done < 88200; done += call) {
+        std::fill(a.begin(), a.end(), 0.0f);
+        std::fill(b.begin(), b.end(), 0.0f);
+        chunked.render(a.data(), call);
+        for (int i = 0; i < call; ++i) single.render(b.data() + i, 1);
+        ASSERT_TRUE(sameBits(a, b))
+            << "set " << int(set) << ", calls of " << call << " at " << done;
+        const Voice& v = single.voices[0];
+        limited |=
+            std::max(std::fabs(v.filterBand), std::fabs(v.filterLow)) >= 0.98f * kFilterStateLimit;
+      }
+      EXPECT_TRUE(limited) << "set " << int(set);
+      ASSERT_TRUE(sameBits(stateOf(chunked.voices[0]), stateOf(single.voices[0])));
     }
   }
   useInstructions(test::defaultLimit());
